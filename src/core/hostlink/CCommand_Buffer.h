@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+
+namespace qx44 {
+
+inline constexpr std::uint8_t kStx = 0x02;
+inline constexpr std::uint8_t kEtx = 0x03;
+
+// The received bytes of one connection that are not consumed yet. Consuming only moves the start
+// mark; the unconsumed rest is moved to the front once per read, when free space is asked for, so
+// a read full of small messages is cut in time proportional to its size.
+class CCommand_Buffer {
+public:
+    static constexpr std::size_t kCapacity = 204800;
+
+    CCommand_Buffer();
+
+    // Room for the next read, after moving the unconsumed bytes to the front.
+    std::span<std::uint8_t> FreeSpace();
+    void Advance(std::size_t count);
+
+    std::size_t Buffered() const { return fill_ - start_; }
+    std::span<const std::uint8_t> Data() const { return {data_.get() + start_, Buffered()}; }
+
+    void SkipToStx();
+    // Position just after the first message's last byte, counted from the first buffered byte.
+    std::optional<std::size_t> FindMessageEnd() const;
+    void Consume(std::size_t end);
+    std::size_t CopyOut(std::span<std::uint8_t> destination, std::size_t count) const;
+    void Clear();
+    // A 0x40 message whose ETX has not arrived is cut off as a four-byte piece that is never
+    // dispatched.
+    bool IsPlayListPiece(std::size_t end) const;
+
+private:
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::size_t start_ = 0;
+    std::size_t fill_ = 0;
+};
+
+} // namespace qx44

@@ -1,0 +1,107 @@
+#include "core/hostlink/CServerSocket.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+namespace qx44 {
+
+CServerSocket::CServerSocket(UniqueFd socket, IHostMessageSink& sink, std::string transferPath,
+                             std::function<void()> peerClosed)
+    : socket_(std::move(socket)), framer_(sink, std::move(transferPath)),
+      peerClosed_(std::move(peerClosed)) {}
+
+CServerSocket::~CServerSocket() {
+    CloseConnection();
+}
+
+void CServerSocket::StartReceiving() {
+    running_ = true;
+    receiveThread_ = std::thread([this] { ReceiveLoop(); });
+}
+
+void CServerSocket::CloseConnection() {
+    // Shutting down (not closing) the descriptor tells the host at once, while the number cannot
+    // be reused under the receive thread's poll before the thread has ended.
+    if (socket_.Valid()) {
+        ::shutdown(socket_.Get(), SHUT_RDWR);
+    }
+    running_ = false;
+    if (receiveThread_.joinable()) {
+        receiveThread_.join();
+    }
+    socket_.Reset();
+    sendQueue_.Clear();
+    framer_.Buffer().Clear();
+}
+
+void CServerSocket::ReceiveLoop() {
+    auto& buffer = framer_.Buffer();
+    while (running_.load()) {
+        pollfd pfd{socket_.Get(), POLLIN, 0};
+        if (::poll(&pfd, 1, kReadPollMs) <= 0) {
+            continue;
+        }
+        const auto space = buffer.FreeSpace();
+        if (space.empty()) {
+            continue;
+        }
+        const ssize_t n = ::recv(socket_.Get(), space.data(), space.size(), MSG_DONTWAIT);
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+            continue;
+        }
+        if (n <= 0) {
+            // The host is gone; the UI thread closes the connection, which ends this thread. A
+            // close the station started itself needs no report.
+            if (peerClosed_ && running_.load()) {
+                peerClosed_();
+            }
+            return;
+        }
+        buffer.Advance(static_cast<std::size_t>(n));
+        if (!framer_.ProcessReceived(running_)) {
+            return;
+        }
+    }
+}
+
+void CServerSocket::QueueBytes(std::span<const std::uint8_t> bytes) {
+    sendQueue_.Append(bytes);
+}
+
+void CServerSocket::FlushSendQueue() {
+    sendQueue_.Drain(kSendChunk,
+                     [this](std::span<const std::uint8_t> bytes) { return SendNow(bytes); });
+}
+
+std::size_t CServerSocket::SendNow(std::span<const std::uint8_t> bytes) {
+    if (!socket_.Valid()) {
+        return bytes.size();
+    }
+    const ssize_t n =
+        ::send(socket_.Get(), bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    if (n >= 0) {
+        return static_cast<std::size_t>(n);
+    }
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
+        return 0;
+    }
+    // The connection is broken; its close is on its way and nobody will read these bytes.
+    return bytes.size();
+}
+
+std::string CServerSocket::GetPeerAddress() const {
+    sockaddr_in peer{};
+    socklen_t length = sizeof(peer);
+    if (::getpeername(socket_.Get(), reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
+        peer.sin_family != AF_INET) {
+        return {};
+    }
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof(text));
+    return text;
+}
+
+} // namespace qx44

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/common/UniqueFd.h"
+#include "core/hostlink/IHostMessageSink.h"
+#include "core/hostlink/MessageFramer.h"
+#include "core/hostlink/SendQueue.h"
+
+#include <atomic>
+#include <functional>
+#include <span>
+#include <string>
+#include <thread>
+
+namespace qx44 {
+
+// One host connection: a receive thread that frames and dispatches what the host sends, and the
+// queue of what the station sends, drained one chunk per send opportunity.
+class CServerSocket {
+public:
+    static constexpr std::size_t kSendChunk = 256;
+    static constexpr int kReadPollMs = 2;
+
+    // `peerClosed` runs on the receive thread, once, when the host has closed its side.
+    CServerSocket(UniqueFd socket, IHostMessageSink& sink, std::string transferPath,
+                  std::function<void()> peerClosed);
+    CServerSocket(const CServerSocket&) = delete;
+    CServerSocket& operator=(const CServerSocket&) = delete;
+    ~CServerSocket();
+
+    void StartReceiving();
+    // Safe to call more than once; returns after the receive thread has ended.
+    void CloseConnection();
+
+    void QueueBytes(std::span<const std::uint8_t> bytes);
+    void FlushSendQueue();
+    std::size_t QueuedBytes() const { return sendQueue_.Size(); }
+
+    std::string GetPeerAddress() const;
+
+private:
+    void ReceiveLoop();
+    std::size_t SendNow(std::span<const std::uint8_t> bytes);
+
+    UniqueFd socket_;
+    MessageFramer framer_;
+    std::function<void()> peerClosed_;
+    std::atomic<bool> running_{false};
+    std::thread receiveThread_;
+    SendQueue sendQueue_;
+};
+
+} // namespace qx44

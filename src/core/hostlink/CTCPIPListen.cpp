@@ -1,0 +1,45 @@
+#include "core/hostlink/CTCPIPListen.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+namespace qx44 {
+
+bool CTCPIPListen::Listen(std::uint16_t port) {
+    UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!fd.Valid()) {
+        return false;
+    }
+    const int on = 1;
+    ::setsockopt(fd.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_port = htons(port);
+    if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::listen(fd.Get(), kBacklog) != 0) {
+        return false;
+    }
+    socket_ = std::move(fd);
+    return true;
+}
+
+UniqueFd CTCPIPListen::Accept() {
+    if (!socket_.Valid()) {
+        return {};
+    }
+    return UniqueFd(::accept4(socket_.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+}
+
+std::uint16_t CTCPIPListen::Port() const {
+    sockaddr_in address{};
+    socklen_t length = sizeof(address);
+    if (!socket_.Valid() ||
+        ::getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        return 0;
+    }
+    return ntohs(address.sin_port);
+}
+
+} // namespace qx44

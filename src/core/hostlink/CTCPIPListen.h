@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/common/UniqueFd.h"
+
+#include <cstdint>
+
+namespace qx44 {
+
+// The station's listening socket: any local IPv4 address, the configured port, backlog 5.
+class CTCPIPListen {
+public:
+    static constexpr int kBacklog = 5;
+
+    // Port 0 lets the system choose (tests); Port() tells which.
+    bool Listen(std::uint16_t port);
+    // A pending host's socket, non-blocking; invalid when none is pending or the accept failed.
+    UniqueFd Accept();
+    void Close() { socket_.Reset(); }
+
+    bool IsListening() const { return socket_.Valid(); }
+    int Fd() const { return socket_.Get(); }
+    std::uint16_t Port() const;
+
+private:
+    UniqueFd socket_;
+};
+
+} // namespace qx44

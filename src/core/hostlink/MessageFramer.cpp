@@ -1,0 +1,143 @@
+#include "core/hostlink/MessageFramer.h"
+
+#include "core/common/UniqueFd.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace qx44 {
+
+namespace {
+
+constexpr std::uint8_t kBitmapCode = 0x33;
+constexpr std::size_t kBitmapHeader = 11; // up to and including the file's size field
+constexpr std::size_t kBitmapFileOffset = 5;
+constexpr std::size_t kSizeFieldOffset = 7;
+
+std::uint32_t ReadLe32(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    return static_cast<std::uint32_t>(bytes[offset]) |
+           static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
+           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |
+           static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+}
+
+} // namespace
+
+MessageFramer::MessageFramer(IHostMessageSink& sink, std::string transferPath)
+    : sink_(sink), transferPath_(std::move(transferPath)) {}
+
+bool MessageFramer::ProcessReceived(const std::atomic<bool>& running) {
+    if (transfer_.inProgress) {
+        ContinueTransfer();
+        if (transfer_.inProgress) {
+            return true;
+        }
+    }
+
+    sink_.HoldScreenRepaint(true);
+    for (;;) {
+        if (!running.load()) {
+            sink_.HoldScreenRepaint(false);
+            return false;
+        }
+        buffer_.SkipToStx();
+        const auto data = buffer_.Data();
+        if (data.size() >= 3 && data[2] == kBitmapCode) {
+            if (StartTransfer() == BitmapStep::StopLoop) {
+                break;
+            }
+            continue;
+        }
+        const auto end = buffer_.FindMessageEnd();
+        if (!end) {
+            break;
+        }
+        if (data[*end - 1] == kEtx && !buffer_.IsPlayListPiece(*end)) {
+            Dispatch(*end);
+        }
+        buffer_.Consume(*end);
+    }
+    sink_.HoldScreenRepaint(false);
+    return true;
+}
+
+void MessageFramer::ContinueTransfer() {
+    const auto data = buffer_.Data();
+    const std::uint32_t missing = transfer_.size - transfer_.written;
+    if (data.size() <= missing) {
+        WriteTransfer(data, false);
+        transfer_.written += static_cast<std::uint32_t>(data.size());
+        buffer_.Clear();
+        return;
+    }
+    WriteTransfer(data.first(missing), false);
+    buffer_.Consume(missing);
+    FinishTransfer();
+}
+
+MessageFramer::BitmapStep MessageFramer::StartTransfer() {
+    const auto data = buffer_.Data();
+    if (data.size() < kBitmapHeader) {
+        return BitmapStep::StopLoop;
+    }
+    const std::uint32_t size = ReadLe32(data, kSizeFieldOffset);
+    if (size > kMaxTransferSize) {
+        buffer_.Consume(1);
+        return BitmapStep::Continue;
+    }
+    transfer_.column = data[3];
+    transfer_.row = data[4];
+    transfer_.size = size;
+    const std::size_t available = data.size() - kBitmapFileOffset;
+    if (available <= size) {
+        WriteTransfer(data.subspan(kBitmapFileOffset), true);
+        transfer_.written = static_cast<std::uint32_t>(available);
+        transfer_.inProgress = true;
+        buffer_.Clear();
+        return BitmapStep::StopLoop;
+    }
+    WriteTransfer(data.subspan(kBitmapFileOffset, size), true);
+    buffer_.Consume(kBitmapFileOffset + size);
+    FinishTransfer();
+    return BitmapStep::Continue;
+}
+
+void MessageFramer::FinishTransfer() {
+    transfer_.inProgress = false;
+    try {
+        sink_.ShowHostPicture(transfer_.column, transfer_.row, transferPath_);
+    } catch (...) {
+        // A picture that cannot be shown must not stop the connection.
+    }
+}
+
+void MessageFramer::WriteTransfer(std::span<const std::uint8_t> bytes, bool truncate) {
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : O_APPEND);
+    UniqueFd fd(::open(transferPath_.c_str(), flags, 0644));
+    if (!fd.Valid()) {
+        return; // the bytes still count, so the stream stays in step with the host
+    }
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd.Get(), bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return;
+        }
+        bytes = bytes.subspan(static_cast<std::size_t>(n));
+    }
+}
+
+void MessageFramer::Dispatch(std::size_t end) {
+    const auto data = buffer_.Data();
+    const std::size_t length = buffer_.CopyOut(handOff_, end);
+    try {
+        sink_.DispatchHostMessage(data[1], data[2], std::span(handOff_).first(length));
+    } catch (...) {
+        // A handler that fails loses only its own message; the connection reads on.
+    }
+}
+
+} // namespace qx44

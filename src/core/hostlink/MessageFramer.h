@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/hostlink/CCommand_Buffer.h"
+#include "core/hostlink/IHostMessageSink.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+namespace qx44 {
+
+// Cuts one connection's byte stream into messages and streams bitmap transfers to their file.
+// Used only by that connection's receive thread.
+class MessageFramer {
+public:
+    static constexpr std::size_t kHandOffSize = 3500;
+    // A larger size field is not believed: one bad header must not turn the rest of the
+    // connection into file data.
+    static constexpr std::uint32_t kMaxTransferSize = 64u * 1024 * 1024;
+
+    MessageFramer(IHostMessageSink& sink, std::string transferPath);
+
+    CCommand_Buffer& Buffer() { return buffer_; }
+    bool TransferInProgress() const { return transfer_.inProgress; }
+
+    // Runs after every read that delivered bytes. Returns false when the connection is closing
+    // and the receive thread must end.
+    bool ProcessReceived(const std::atomic<bool>& running);
+
+private:
+    enum class BitmapStep { Continue, StopLoop };
+
+    struct Transfer {
+        bool inProgress = false;
+        int column = 0;
+        int row = 0;
+        std::uint32_t size = 0;
+        std::uint32_t written = 0;
+    };
+
+    void ContinueTransfer();
+    BitmapStep StartTransfer();
+    void FinishTransfer();
+    void WriteTransfer(std::span<const std::uint8_t> bytes, bool truncate);
+    void Dispatch(std::size_t end);
+
+    IHostMessageSink& sink_;
+    std::string transferPath_;
+    CCommand_Buffer buffer_;
+    Transfer transfer_;
+    std::array<std::uint8_t, kHandOffSize> handOff_{};
+};
+
+} // namespace qx44
