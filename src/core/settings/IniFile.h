@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// One INI file in the Windows profile format, so that a setting.txt copied from a station reads
+// the same here and a file written here still works on a station. Nothing is cached: every call
+// goes to the file, so a hand edit or another object's write is seen by the next read.
+//
+// Writes replace the whole file with rename(), so a reader on another thread sees either the old
+// or the new file, and a crash in the middle leaves the old one. Writes within the process are
+// serialised so that two read-modify-write cycles cannot drop each other's key.
+class IniFile {
+public:
+    // The profile functions read strings into a 256-character buffer; callers rely on the cut.
+    static constexpr std::size_t kMaxStringLength = 255;
+
+    explicit IniFile(std::string path);
+
+    const std::string& Path() const { return m_path; }
+
+    // The key's value text without surrounding blanks or one pair of enclosing quotes; nullopt
+    // when the file, the section or the key is missing. Never creates the file.
+    std::optional<std::string> Read(std::string_view section, std::string_view key) const;
+
+    // The leading decimal number of the value (0 when it does not start with one); the default
+    // when the key is missing or its value is empty.
+    int ReadInt(std::string_view section, std::string_view key, int defaultValue) const;
+
+    // At most kMaxStringLength characters (UTF-8 code points, never a split character).
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view defaultValue) const;
+
+    // Rewrites the key's line where it stands, or adds the key at the end of its section, or
+    // adds the section at the end of the file; creates the file if needed. Returns false when
+    // the system refused, in which case the file is unchanged.
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+    bool WriteInt(std::string_view section, std::string_view key, int value);
+
+private:
+    std::string m_path;
+};
