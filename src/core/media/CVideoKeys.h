@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace qx44 {
+
 // One set of player keys. Each member is a virtual-key code; 0 leaves that action without a key.
 struct CVideoKeys {
     uint32_t playPause = 0;
@@ -17,3 +19,5 @@ struct CVideoKeys {
 
     bool operator==(const CVideoKeys&) const = default;
 };
+
+} // namespace qx44

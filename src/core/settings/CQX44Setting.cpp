@@ -13,6 +13,8 @@
 #include <unistd.h>
 #include <utility>
 
+namespace qx44 {
+
 namespace {
 
 constexpr std::string_view kFileName = "setting.txt";
@@ -373,3 +375,5 @@ bool CQX44Setting::GetDisplayMode(int& width, int& height, int& bitsPerPixel, in
     frequency = hertz;
     return true;
 }
+
+} // namespace qx44

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace qx44 {
+
 class IDisplayInfo;
 
 // The station's settings in setting.txt. Objects are cheap and hold no values: create one where a
@@ -106,3 +108,5 @@ private:
 
     IniFile m_file;
 };
+
+} // namespace qx44

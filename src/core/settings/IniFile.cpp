@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+namespace qx44 {
+
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r";
@@ -315,3 +317,5 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
 bool IniFile::WriteInt(std::string_view section, std::string_view key, int value) {
     return WriteString(section, key, std::to_string(value));
 }
+
+} // namespace qx44

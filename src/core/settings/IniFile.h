@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace qx44 {
+
 // One INI file in the Windows profile format, so that a setting.txt copied from a station reads
 // the same here and a file written here still works on a station. Nothing is cached: every call
 // goes to the file, so a hand edit or another object's write is seen by the next read.
@@ -42,3 +44,5 @@ public:
 private:
     std::string m_path;
 };
+
+} // namespace qx44

@@ -1,13 +1,16 @@
 #include "core/settings/CQX44Setting.h"
 
 #include "core/settings/IDisplayInfo.h"
-#include "core/settings/TempDir.h"
+#include "support/TempDir.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
+
+namespace qx44 {
+using test::TempDir;
 
 namespace {
 
@@ -240,3 +243,5 @@ TEST_F(SettingPathTest, CommandLineBeatsEnvironmentVariable) {
 }
 
 } // namespace
+
+} // namespace qx44

@@ -1,6 +1,6 @@
 #include "core/settings/IniFile.h"
 
-#include "core/settings/TempDir.h"
+#include "support/TempDir.h"
 
 #include <atomic>
 #include <climits>
@@ -10,6 +10,9 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+
+namespace qx44 {
+using test::TempDir;
 
 namespace {
 
@@ -143,3 +146,5 @@ TEST_F(IniFileTest, ConcurrentWritersLoseNoKey) {
 }
 
 } // namespace
+
+} // namespace qx44

@@ -1,0 +1,54 @@
+#include "ui/app/CQX44SimDlg.h"
+
+#include "core/settings/CQX44Setting.h"
+
+#include <QMessageBox>
+
+namespace qx44 {
+
+CQX44SimDlg::CQX44SimDlg(QWidget* parent)
+    : QWidget(parent), hostLink_(*this, ui_, *this), cmd_(hostLink_) {
+    setWindowTitle("QX4400");
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+
+    connect(&timer1_, &QTimer::timeout, this, &CQX44SimDlg::OnTimer1);
+    timer1_.start(kTimer1Ms);
+}
+
+CQX44SimDlg::~CQX44SimDlg() {
+    // The notifier must go before the listening socket it watches.
+    acceptNotifier_.reset();
+    hostLink_.CloseAllConnections();
+}
+
+bool CQX44SimDlg::StartListening() {
+    const int port = CQX44Setting().GetPortNum();
+    if (port < 0 || port > 0xFFFF || !hostLink_.StartListening(static_cast<std::uint16_t>(port))) {
+        QMessageBox::warning(this, QString(), "error when start tcp/ip socket");
+        return false;
+    }
+    acceptNotifier_ =
+        std::make_unique<QSocketNotifier>(hostLink_.Listener().Fd(), QSocketNotifier::Read);
+    connect(acceptNotifier_.get(), &QSocketNotifier::activated, this,
+            [this] { hostLink_.AcceptHost(); });
+    return true;
+}
+
+void CQX44SimDlg::OnTimer1() {
+    hostLink_.OnTimer1Tick();
+}
+
+void CQX44SimDlg::DispatchHostMessage(std::uint8_t, std::uint8_t, std::span<const std::uint8_t>) {}
+
+void CQX44SimDlg::ShowHostPicture(int, int, const std::string&) {}
+
+void CQX44SimDlg::HoldScreenRepaint(bool) {}
+
+void CQX44SimDlg::SetNetworkState(int state) {
+    networkState_ = state;
+}
+
+} // namespace qx44
