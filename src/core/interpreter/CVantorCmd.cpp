@@ -1,7 +1,9 @@
 #include "core/interpreter/CVantorCmd.h"
 
-#include "core/hostlink/CCommand_Buffer.h"
+#include "core/hostlink/StationMessage.h"
 #include "core/settings/CQX44Setting.h"
+
+#include <algorithm>
 
 namespace qx44 {
 
@@ -17,21 +19,28 @@ CVantorCmd::CVantorCmd(IHostSender& host)
     : host_(host), beeperPitch_(CQX44Setting().GetPitch()),
       stationAddress_(CQX44Setting().GetAddress()) {}
 
+namespace {
+
+std::size_t CopyReply(CVantorCmd::ReplyBuffer& buffer, const StationMessage& message) {
+    const auto bytes = message.Bytes();
+    std::copy(bytes.begin(), bytes.end(), buffer.begin());
+    return bytes.size();
+}
+
+} // namespace
+
 std::size_t CVantorCmd::FrameReply(ReplyBuffer& buffer, std::uint8_t code) const {
-    buffer = {kStx, static_cast<std::uint8_t>(stationAddress_), code, kEtx};
-    return 4;
+    return CopyReply(buffer, StationMessage(Address(), code));
 }
 
 std::size_t CVantorCmd::FrameReply(ReplyBuffer& buffer, std::uint8_t code,
                                    std::uint8_t value) const {
-    buffer = {kStx, static_cast<std::uint8_t>(stationAddress_), code, value, kEtx};
-    return 5;
+    return CopyReply(buffer, StationMessage(Address(), code, value));
 }
 
 std::size_t CVantorCmd::FrameReply(ReplyBuffer& buffer, std::uint8_t code, std::uint8_t value,
                                    std::uint8_t value2) const {
-    buffer = {kStx, static_cast<std::uint8_t>(stationAddress_), code, value, value2, kEtx};
-    return 6;
+    return CopyReply(buffer, StationMessage(Address(), code, value, value2));
 }
 
 void CVantorCmd::SendMouseDown(int column, int row) {

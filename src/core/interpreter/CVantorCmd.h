@@ -34,6 +34,7 @@ public:
     int BeeperPitch() const { return beeperPitch_; }
 
 private:
+    std::uint8_t Address() const { return static_cast<std::uint8_t>(stationAddress_); }
     void SendCell(std::uint8_t code, int column, int row);
 
     IHostSender& host_;
