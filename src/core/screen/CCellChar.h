@@ -1,0 +1,17 @@
+#pragma once
+
+#include "core/screen/HalfMarker.h"
+#include "core/screen/PixelRect.h"
+
+#include <cstdint>
+
+// One cell of a screen's store. The rectangle is where the last layout placed the cell; cells
+// beyond the current grid keep the rectangle of the grid that last showed them.
+struct CCellChar {
+    std::uint16_t code = 0;
+    std::int32_t attribute = 0;
+    HalfMarker half = HalfMarker::Whole;
+    PixelRect rect;
+
+    friend bool operator==(const CCellChar&, const CCellChar&) = default;
+};

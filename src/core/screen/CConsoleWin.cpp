@@ -1,0 +1,4 @@
+#include "core/screen/CConsoleWin.h"
+
+CConsoleWin::CConsoleWin()
+    : CDosScreen(kCapacityColumns, kCapacityRows, 80, 25, kInitialAttribute) {}

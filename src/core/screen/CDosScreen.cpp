@@ -1,0 +1,603 @@
+#include "core/screen/CDosScreen.h"
+
+#include "core/screen/CGlobalFunction.h"
+#include "core/screen/CUnicodeConverter.h"
+#include "core/screen/IScreenSurface.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr std::uint16_t kSpace = 32;
+
+// Frame pieces of DrawBox; the painter draws them as double lines.
+constexpr std::uint16_t kFrameTopLeft = 129;
+constexpr std::uint16_t kFrameTopRight = 131;
+constexpr std::uint16_t kFrameBottomLeft = 128;
+constexpr std::uint16_t kFrameBottomRight = 130;
+constexpr std::uint16_t kFrameHorizontal = 132;
+constexpr std::uint16_t kFrameVertical = 133;
+
+// Table pieces by role. The bevel sets need four more roles, because a raised or sunken look
+// draws the outer and inner lines differently.
+enum Piece : std::size_t {
+    kVertical,
+    kHorizontal,
+    kTopLeft,
+    kTopRight,
+    kBottomLeft,
+    kBottomRight,
+    kCross,
+    kBottomJunction,
+    kLeftJunction,
+    kRightJunction,
+    kTopJunction,
+    kRightEdge,
+    kInnerVertical,
+    kBottomEdge,
+    kInnerHorizontal,
+    kPieceCount
+};
+
+using PieceSet = std::array<std::uint16_t, kPieceCount>;
+
+constexpr PieceSet kBlankPieces{32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 0, 0, 0, 0};
+constexpr PieceSet kSinglePieces{179, 196, 218, 191, 192, 217, 197, 193, 195, 180, 194, 0, 0, 0, 0};
+constexpr PieceSet kDoublePieces{186, 205, 201, 187, 200, 188, 206, 202, 204, 185, 203, 0, 0, 0, 0};
+constexpr PieceSet kBevelPiecesA{2048, 2051, 2054, 2055, 2057, 2058, 2060, 2059,
+                                 2061, 2062, 2056, 2049, 2050, 2052, 2053};
+constexpr PieceSet kBevelPiecesB{2112, 2115, 2118, 2119, 2121, 2122, 2124, 2123,
+                                 2125, 2126, 2120, 2113, 2114, 2116, 2117};
+constexpr PieceSet kNoPieces{};
+
+bool IsBevelStyle(int style) {
+    return style == 5 || style == 6;
+}
+
+const PieceSet& PiecesForStyle(int style) {
+    switch (style) {
+    case 0:
+    case 10:
+        return kBlankPieces;
+    case 1:
+    case 3:
+    case 4:
+    case 11:
+    case 13:
+    case 14:
+        return kSinglePieces;
+    case 2:
+    case 12:
+    case 15:
+    case 16:
+        return kDoublePieces;
+    case 5:
+        return kBevelPiecesA;
+    case 6:
+        return kBevelPiecesB;
+    default:
+        return kNoPieces;
+    }
+}
+
+// Where divider `index` of a table lies: the space between the dividers is shared out as evenly
+// as possible, the first bands getting one line more. Needs 1 <= bands <= extent - 1, which
+// makes the positions strictly increasing from origin to origin + extent - 1.
+std::int64_t DividerLine(std::int64_t origin, std::int64_t extent, std::int64_t bands,
+                         std::int64_t index) {
+    const std::int64_t inner = extent - bands - 1;
+    const std::int64_t quotient = inner / bands;
+    const std::int64_t remainder = inner % bands;
+    return index <= remainder ? origin + index * (quotient + 2)
+                              : origin + remainder + index * (quotient + 1);
+}
+
+void WriteCell(CCellChar& cell, std::uint16_t code, HalfMarker half, int attribute) {
+    cell.code = code;
+    cell.half = half;
+    if (attribute != CDosScreen::kKeepAttribute) {
+        cell.attribute = attribute;
+    }
+}
+
+} // namespace
+
+CDosScreen::CDosScreen(int capacityColumns, int capacityRows, int columns, int rows,
+                       int clearAttribute)
+    : columns_(columns), rows_(rows), capacityColumns_(capacityColumns),
+      capacityRows_(capacityRows),
+      store_(static_cast<std::size_t>(capacityColumns) * static_cast<std::size_t>(capacityRows)) {
+    ClearStore(clearAttribute);
+}
+
+template <typename Operation> auto CDosScreen::Change(Operation&& operation) {
+    Repaint repaint;
+    auto result = [&] {
+        std::lock_guard lock(mutex_);
+        repaint.surface = surface_;
+        return operation(repaint);
+    }();
+    Deliver(repaint);
+    return result;
+}
+
+void CDosScreen::Deliver(const Repaint& repaint) {
+    if (repaint.surface == nullptr || (!repaint.area && !repaint.window) ||
+        !repaint.surface->WindowExists()) {
+        return;
+    }
+    if (repaint.area) {
+        repaint.surface->InvalidateRect(*repaint.area);
+    }
+    if (repaint.window) {
+        repaint.surface->InvalidateWindow();
+    }
+}
+
+std::optional<PixelRect> CDosScreen::ClientIfWindowExists() const {
+    IScreenSurface* surface = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        surface = surface_;
+    }
+    if (surface == nullptr || !surface->WindowExists()) {
+        return std::nullopt;
+    }
+    return surface->ClientRect();
+}
+
+void CDosScreen::SetSurface(IScreenSurface* surface) {
+    std::lock_guard lock(mutex_);
+    surface_ = surface;
+}
+
+CCellChar* CDosScreen::CellLocked(std::int64_t cellNumber) {
+    if (cellNumber < 0 || cellNumber >= static_cast<std::int64_t>(store_.size())) {
+        return nullptr;
+    }
+    return &store_[static_cast<std::size_t>(cellNumber)];
+}
+
+std::int64_t CDosScreen::CellNumber(std::int64_t column, std::int64_t row) const {
+    return row * columns_ + column;
+}
+
+bool CDosScreen::IsValidPosition(std::int64_t column, std::int64_t row) const {
+    return column >= 0 && column < columns_ && row >= 0 && row < rows_;
+}
+
+bool CDosScreen::GridFits(int columns, int rows) const {
+    return columns >= 1 && rows >= 1 && columns <= capacityColumns_ &&
+           static_cast<std::int64_t>(columns) * rows <= static_cast<std::int64_t>(store_.size());
+}
+
+std::int64_t CDosScreen::WriteUnitsLocked(std::int64_t start, std::span<const char16_t> units,
+                                          int attribute) {
+    // A character that used to cover the cells being written loses its other half, which then
+    // shows as a character of its own instead of pairing with a stranger.
+    if (start > 0) {
+        if (CCellChar* before = CellLocked(start - 1);
+            before && before->half == HalfMarker::First) {
+            before->half = HalfMarker::Whole;
+        }
+    }
+    std::int64_t n = start;
+    for (const char16_t unit : units) {
+        CCellChar* cell = CellLocked(n);
+        if (cell == nullptr) {
+            break;
+        }
+        if ((unit >> 8) == 0) {
+            WriteCell(*cell, unit, HalfMarker::Whole, attribute);
+            n += 1;
+            continue;
+        }
+        WriteCell(*cell, static_cast<std::uint16_t>(unit >> 8), HalfMarker::First, attribute);
+        CCellChar* second = CellLocked(n + 1);
+        if (second == nullptr) {
+            break;
+        }
+        WriteCell(*second, static_cast<std::uint16_t>(unit & 0xFF), HalfMarker::Second, attribute);
+        n += 2;
+    }
+    if (CCellChar* after = CellLocked(n); after && after->half == HalfMarker::Second) {
+        after->half = HalfMarker::Whole;
+    }
+    return n;
+}
+
+void CDosScreen::SetRunLocked(std::int64_t column, std::int64_t row, std::uint8_t character,
+                              int attribute, std::int64_t count) {
+    const std::int64_t start = CellNumber(column, row);
+    const std::int64_t first = std::max<std::int64_t>(start, 0);
+    const std::int64_t last = std::min<std::int64_t>(start + std::max<std::int64_t>(count, 0),
+                                                     static_cast<std::int64_t>(store_.size()));
+    for (std::int64_t n = first; n < last; ++n) {
+        CCellChar& cell = store_[static_cast<std::size_t>(n)];
+        // Character 0 recolours a region without touching what it shows.
+        if (character != 0) {
+            cell.code = character;
+            cell.half = HalfMarker::Whole;
+        }
+        cell.attribute = attribute;
+    }
+}
+
+bool CDosScreen::SetCellLocked(std::int64_t column, std::int64_t row, std::uint16_t code,
+                               int attribute) {
+    if (!IsValidPosition(column, row)) {
+        return false;
+    }
+    const std::int64_t n = CellNumber(column, row);
+    CCellChar& cell = store_[static_cast<std::size_t>(n)];
+    cell.code = code;
+    cell.attribute = attribute;
+    cell.half = HalfMarker::Whole;
+    if (CCellChar* before = CellLocked(n - 1); before && before->half == HalfMarker::First) {
+        before->half = HalfMarker::Whole;
+    }
+    if (CCellChar* after = CellLocked(n + 1); after && after->half == HalfMarker::Second) {
+        after->half = HalfMarker::Whole;
+    }
+    return true;
+}
+
+void CDosScreen::PutTableCellLocked(std::int64_t column, std::int64_t row, std::uint16_t code,
+                                    int attribute) {
+    if (!IsValidPosition(column, row)) {
+        return;
+    }
+    CCellChar& cell = store_[static_cast<std::size_t>(CellNumber(column, row))];
+    cell.code = code;
+    cell.attribute = attribute;
+    cell.half = HalfMarker::Whole;
+}
+
+void CDosScreen::FillAreaLocked(std::int64_t column, std::int64_t row, std::int64_t width,
+                                std::int64_t height, std::uint8_t character, int attribute,
+                                Repaint& repaint) {
+    // Clipped against the store, not the grid: on a grid narrower than the store a rectangle
+    // that passes the right edge continues on the next grid row, as it does on the station.
+    if (row + height > capacityRows_) {
+        height = capacityRows_ - row;
+    }
+    if (column + width > capacityColumns_) {
+        width = capacityColumns_ - column;
+    }
+    // After clipping a run ends at most capacity columns past the start of its row, so rows
+    // further up than that cannot reach the store and need not be visited.
+    const std::int64_t firstRow = std::max<std::int64_t>(row, -capacityColumns_);
+    for (std::int64_t r = firstRow; r < row + height; ++r) {
+        SetRunLocked(column, r, character, attribute, width);
+    }
+    InvalidateCellsLocked(0, 0, columns_, rows_, repaint);
+}
+
+int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int columnBands,
+                                int rowBands, int background, int foreground, int style,
+                                Repaint& repaint) {
+    // A table needs room for its dividers: every band at least zero lines between two of them.
+    // Anything else (no bands at all included) is not a table, and drawing nothing is the only
+    // result that does not spill outside the requested rectangle.
+    if (!IsValidPosition(left, top) || rowBands < 1 || columnBands < 1 ||
+        rowBands > static_cast<std::int64_t>(height) - 1 ||
+        columnBands > static_cast<std::int64_t>(width) - 1) {
+        return 0;
+    }
+    const PieceSet& pieces = PiecesForStyle(style);
+    const bool bevel = IsBevelStyle(style);
+    const int fill = CGlobalFunction::MakeAttr(background, foreground);
+    const int line = bevel ? CGlobalFunction::MakeAttr(foreground, foreground) : fill;
+
+    FillAreaLocked(left, top, width, height, kSpace, fill, repaint);
+
+    // Divider positions only grow with their index, so the loops stop at the grid's edge; that
+    // also bounds the work for absurd band counts.
+    const auto rowLine = [&](std::int64_t i) { return DividerLine(top, height, rowBands, i); };
+    const auto colLine = [&](std::int64_t j) { return DividerLine(left, width, columnBands, j); };
+    const std::int64_t right = static_cast<std::int64_t>(left) + width - 1;
+    const std::int64_t bottom = static_cast<std::int64_t>(top) + height - 1;
+    const std::int64_t lastColumn = std::min<std::int64_t>(right, columns_ - 1);
+    const std::int64_t lastRow = std::min<std::int64_t>(bottom, rows_ - 1);
+
+    for (std::int64_t i = 0; i <= rowBands && rowLine(i) < rows_; ++i) {
+        const std::uint16_t code = !bevel || i == 0 ? pieces[kHorizontal]
+                                   : i == rowBands  ? pieces[kBottomEdge]
+                                                    : pieces[kInnerHorizontal];
+        for (std::int64_t x = left; x <= lastColumn; ++x) {
+            PutTableCellLocked(x, rowLine(i), code, line);
+        }
+    }
+    for (std::int64_t j = 0; j <= columnBands && colLine(j) < columns_; ++j) {
+        const std::uint16_t code = !bevel || j == 0   ? pieces[kVertical]
+                                   : j == columnBands ? pieces[kRightEdge]
+                                                      : pieces[kInnerVertical];
+        for (std::int64_t y = top; y <= lastRow; ++y) {
+            PutTableCellLocked(colLine(j), y, code, line);
+        }
+    }
+
+    PutTableCellLocked(left, top, pieces[kTopLeft], line);
+    PutTableCellLocked(right, top, pieces[kTopRight], line);
+    PutTableCellLocked(left, bottom, pieces[kBottomLeft], line);
+    PutTableCellLocked(right, bottom, pieces[kBottomRight], line);
+    for (std::int64_t j = 1; j < columnBands && colLine(j) < columns_; ++j) {
+        PutTableCellLocked(colLine(j), top, pieces[kTopJunction], line);
+        PutTableCellLocked(colLine(j), bottom, pieces[kBottomJunction], line);
+    }
+    for (std::int64_t i = 1; i < rowBands && rowLine(i) < rows_; ++i) {
+        PutTableCellLocked(left, rowLine(i), pieces[kLeftJunction], line);
+        PutTableCellLocked(right, rowLine(i), pieces[kRightJunction], line);
+    }
+    for (std::int64_t i = 1; i < rowBands && rowLine(i) < rows_; ++i) {
+        for (std::int64_t j = 1; j < columnBands && colLine(j) < columns_; ++j) {
+            PutTableCellLocked(colLine(j), rowLine(i), pieces[kCross], line);
+        }
+    }
+
+    InvalidateCellsLocked(left, top, width, height, repaint);
+    return 1;
+}
+
+void CDosScreen::SetGridSizeLocked(int columns, int rows, const std::optional<PixelRect>& client,
+                                   Repaint& repaint) {
+    if (!GridFits(columns, rows)) {
+        return;
+    }
+    layout_.MarkStale();
+    FillAreaLocked(0, 0, columns_, rows_, kSpace, kClearedGridAttribute, repaint);
+    columns_ = columns;
+    rows_ = rows;
+    if (client) {
+        LayOutLocked(*client);
+        // The window may still be resized before it paints; the stale mark makes that paint lay
+        // the new grid out again whatever size it finds.
+        layout_.MarkStale();
+    }
+}
+
+void CDosScreen::InvalidateCellsLocked(std::int64_t column, std::int64_t row, std::int64_t width,
+                                       std::int64_t height, Repaint& repaint) const {
+    const std::int64_t endColumn = column + width;
+    const std::int64_t endRow = row + height;
+    repaint.Add(PixelRect::FromEdges(layout_.X(column), layout_.Y(row),
+                                     layout_.X(endColumn) + layout_.CellWidth(endColumn),
+                                     layout_.Y(endRow) + layout_.CellHeight(endRow)));
+}
+
+void CDosScreen::LayOutLocked(const PixelRect& client) {
+    if (!layout_.LayOut(client, columns_, rows_)) {
+        return;
+    }
+    for (int row = 0; row < rows_; ++row) {
+        for (int column = 0; column < columns_; ++column) {
+            store_[static_cast<std::size_t>(CellNumber(column, row))].rect =
+                layout_.CellRect(column, row);
+        }
+    }
+}
+
+ScreenSnapshot CDosScreen::SnapshotLocked() const {
+    ScreenSnapshot snapshot;
+    snapshot.columns = columns_;
+    snapshot.rows = rows_;
+    snapshot.layout = layout_;
+    const auto visible = static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_);
+    snapshot.cells.reserve(visible);
+    for (std::size_t n = 0; n < visible; ++n) {
+        const CCellChar& cell = store_[n];
+        snapshot.cells.push_back({cell.code, cell.attribute, cell.half});
+    }
+    return snapshot;
+}
+
+int CDosScreen::PutText(int column, int row, std::span<const std::uint8_t> bytes, int attribute) {
+    const std::span<const std::uint8_t> text = bytes.first(std::min(bytes.size(), kMaxTextBytes));
+    std::array<char16_t, kMaxTextBytes> units{};
+    const std::size_t count = CUnicodeConverter::DecodeText(units, text);
+    return Change([&](Repaint& repaint) {
+        const std::int64_t start = CellNumber(column, row);
+        WriteUnitsLocked(start, std::span<const char16_t>(units).first(count), attribute);
+        const std::int64_t gridCells = static_cast<std::int64_t>(columns_) * rows_;
+        const std::int64_t cellsLeft = std::max<std::int64_t>(gridCells - start, 0);
+        const std::int64_t width = std::min<std::int64_t>(text.size(), cellsLeft);
+        InvalidateCellsLocked(column, row, width, 1, repaint);
+        return 1;
+    });
+}
+
+void CDosScreen::PutString(int column, int row, std::u16string_view text, int attribute) {
+    Change([&](Repaint& repaint) {
+        const std::int64_t start = CellNumber(column, row);
+        const std::int64_t written =
+            WriteUnitsLocked(start, std::span<const char16_t>(text.data(), text.size()),
+                             attribute) -
+            start;
+        InvalidateCellsLocked(column, row, written + 1, 1, repaint);
+        return 0;
+    });
+}
+
+int CDosScreen::FillArea(int column, int row, int width, int height, std::uint8_t character,
+                         int attribute) {
+    return Change([&](Repaint& repaint) {
+        FillAreaLocked(column, row, width, height, character, attribute, repaint);
+        return 1;
+    });
+}
+
+int CDosScreen::DrawBox(int column, int row, int width, int height, int attribute) {
+    return Change([&](Repaint& repaint) {
+        if (!IsValidPosition(column, row)) {
+            return 0;
+        }
+        const std::int64_t w = std::min<std::int64_t>(width, columns_ - column);
+        const std::int64_t h = std::min<std::int64_t>(height, rows_ - row);
+        if (w <= 0 || h <= 0) {
+            return 0;
+        }
+        const std::int64_t right = column + w - 1;
+        const std::int64_t bottom = row + h - 1;
+        SetCellLocked(column, row, kFrameTopLeft, attribute);
+        SetCellLocked(right, row, kFrameTopRight, attribute);
+        SetCellLocked(column, bottom, kFrameBottomLeft, attribute);
+        SetCellLocked(right, bottom, kFrameBottomRight, attribute);
+        SetRunLocked(column + 1, row, kFrameHorizontal, attribute, w - 2);
+        SetRunLocked(column + 1, bottom, kFrameHorizontal, attribute, w - 2);
+        for (std::int64_t r = row + 1; r < bottom; ++r) {
+            SetCellLocked(column, r, kFrameVertical, attribute);
+            SetCellLocked(right, r, kFrameVertical, attribute);
+            SetRunLocked(column + 1, r, kSpace, attribute, w - 2);
+        }
+        InvalidateCellsLocked(column, row, w, h, repaint);
+        return 1;
+    });
+}
+
+int CDosScreen::DrawTable(int top, int left, int width, int height, int columnBands, int rowBands,
+                          int background, int foreground, int style) {
+    return Change([&](Repaint& repaint) {
+        return DrawTableLocked(top, left, width, height, columnBands, rowBands, background,
+                               foreground, style, repaint);
+    });
+}
+
+int CDosScreen::SetCell(int column, int row, std::uint16_t code, int attribute) {
+    std::lock_guard lock(mutex_);
+    return SetCellLocked(column, row, code, attribute) ? 1 : 0;
+}
+
+void CDosScreen::SetRun(int column, int row, std::uint8_t character, int attribute, int count) {
+    std::lock_guard lock(mutex_);
+    SetRunLocked(column, row, character, attribute, count);
+}
+
+void CDosScreen::ClearStore(int attribute) {
+    std::lock_guard lock(mutex_);
+    for (CCellChar& cell : store_) {
+        cell.code = kSpace;
+        cell.attribute = attribute;
+        cell.half = HalfMarker::Whole;
+    }
+    fillAttribute_ = attribute;
+}
+
+bool CDosScreen::SetGridMode(int mode) {
+    static constexpr std::array<CellPosition, 6> kModes{
+        {{40, 25}, {64, 25}, {80, 25}, {106, 31}, {129, 41}, {169, 51}}};
+    if (mode == 0) {
+        return true;
+    }
+    const CellPosition size = mode >= 1 && mode <= static_cast<int>(kModes.size())
+                                  ? kModes[static_cast<std::size_t>(mode - 1)]
+                                  : CellPosition{mode, mode};
+    SetGridSize(size.column, size.row);
+    return true;
+}
+
+int CDosScreen::SetGridSize(int columns, int rows) {
+    const std::optional<PixelRect> client = ClientIfWindowExists();
+    return Change([&](Repaint& repaint) {
+        SetGridSizeLocked(columns, rows, client, repaint);
+        return 1;
+    });
+}
+
+void CDosScreen::HoldPaint(bool hold) {
+    Change([&](Repaint& repaint) {
+        paintHeld_ = hold;
+        if (!hold && heldPaints_ > 0) {
+            repaint.window = true;
+            heldPaints_ = 0;
+        }
+        return 0;
+    });
+}
+
+bool CDosScreen::RequestPaint() {
+    std::lock_guard lock(mutex_);
+    if (!paintHeld_) {
+        return true;
+    }
+    heldPaints_ = heldPaints_ >= kMaxHeldPaints ? 1 : heldPaints_ + 1;
+    return false;
+}
+
+int CDosScreen::InvalidateCells(int column, int row, int width, int height) {
+    return Change([&](Repaint& repaint) {
+        InvalidateCellsLocked(column, row, width, height, repaint);
+        return 1;
+    });
+}
+
+bool CDosScreen::InvalidateAll() {
+    return Change([&](Repaint& repaint) {
+        InvalidateCellsLocked(0, 0, columns_, rows_, repaint);
+        return true;
+    });
+}
+
+void CDosScreen::LayOut(const PixelRect& client) {
+    std::lock_guard lock(mutex_);
+    LayOutLocked(client);
+}
+
+PixelRect CDosScreen::CellRect(int column, int row) const {
+    std::lock_guard lock(mutex_);
+    return layout_.CellRect(column, row);
+}
+
+std::optional<CellPosition> CDosScreen::HitTest(int x, int y) const {
+    std::lock_guard lock(mutex_);
+    return layout_.HitTest(x, y, columns_, rows_);
+}
+
+ScreenSnapshot CDosScreen::Snapshot() const {
+    std::lock_guard lock(mutex_);
+    return SnapshotLocked();
+}
+
+ScreenSnapshot CDosScreen::LayOutAndSnapshot(const PixelRect& client) {
+    std::lock_guard lock(mutex_);
+    LayOutLocked(client);
+    return SnapshotLocked();
+}
+
+int CDosScreen::Columns() const {
+    std::lock_guard lock(mutex_);
+    return columns_;
+}
+
+int CDosScreen::Rows() const {
+    std::lock_guard lock(mutex_);
+    return rows_;
+}
+
+int CDosScreen::FillAttribute() const {
+    std::lock_guard lock(mutex_);
+    return fillAttribute_;
+}
+
+bool CDosScreen::IsPaintHeld() const {
+    std::lock_guard lock(mutex_);
+    return paintHeld_;
+}
+
+int CDosScreen::HeldPaintCount() const {
+    std::lock_guard lock(mutex_);
+    return heldPaints_;
+}
+
+CellLayout CDosScreen::Layout() const {
+    std::lock_guard lock(mutex_);
+    return layout_;
+}
+
+std::optional<CCellChar> CDosScreen::StoreCell(int cellNumber) const {
+    std::lock_guard lock(mutex_);
+    if (cellNumber < 0 || static_cast<std::size_t>(cellNumber) >= store_.size()) {
+        return std::nullopt;
+    }
+    return store_[static_cast<std::size_t>(cellNumber)];
+}

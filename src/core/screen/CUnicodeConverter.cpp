@@ -1,0 +1,152 @@
+#include "core/screen/CUnicodeConverter.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+// How many bytes a sequence starting with this byte has, by the host's classification: 1 for a
+// byte that stands for itself (ASCII, a stray continuation byte, 0xF8 to 0xFF).
+std::size_t SequenceLength(std::uint8_t b) {
+    if (b >= 0xC0 && b <= 0xDF) {
+        return 2;
+    }
+    if (b >= 0xE0 && b <= 0xEF) {
+        return 3;
+    }
+    if (b >= 0xF0 && b <= 0xF7) {
+        return 4;
+    }
+    return 1;
+}
+
+bool IsContinuation(std::uint8_t b) {
+    return b >= 0x80 && b <= 0xBF;
+}
+
+// The strict UTF-8 rules for a lead byte: how many continuation bytes follow and the range the
+// first of them must lie in. The narrowed ranges are what exclude overlong forms, encoded
+// surrogates and code points above U+10FFFF.
+struct LeadRule {
+    int continuations = -1;
+    std::uint8_t low = 0x80;
+    std::uint8_t high = 0xBF;
+};
+
+LeadRule RuleFor(std::uint8_t lead) {
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        return {1, 0x80, 0xBF};
+    }
+    if (lead == 0xE0) {
+        return {2, 0xA0, 0xBF};
+    }
+    if (lead == 0xED) {
+        return {2, 0x80, 0x9F};
+    }
+    if (lead >= 0xE1 && lead <= 0xEF) {
+        return {2, 0x80, 0xBF};
+    }
+    if (lead == 0xF0) {
+        return {3, 0x90, 0xBF};
+    }
+    if (lead >= 0xF1 && lead <= 0xF3) {
+        return {3, 0x80, 0xBF};
+    }
+    if (lead == 0xF4) {
+        return {3, 0x80, 0x8F};
+    }
+    return {};
+}
+
+void AppendCodePoint(std::u16string& out, char32_t cp) {
+    if (cp < 0x10000) {
+        out.push_back(static_cast<char16_t>(cp));
+        return;
+    }
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+}
+
+} // namespace
+
+std::size_t CUnicodeConverter::DecodeText(std::span<char16_t> out,
+                                          std::span<const std::uint8_t> bytes) {
+    std::size_t n = 0;
+    std::size_t i = 0;
+    while (i < bytes.size() && n < out.size()) {
+        const std::uint8_t b = bytes[i];
+        const std::size_t length = SequenceLength(b);
+        const bool complete =
+            length > 1 && bytes.size() - i >= length &&
+            std::all_of(bytes.begin() + i + 1, bytes.begin() + i + length, IsContinuation);
+        if (complete) {
+            out[n] = DecodeSequence(bytes.subspan(i, length));
+            i += length;
+        } else {
+            out[n] = b;
+            i += 1;
+        }
+        ++n;
+    }
+    return n;
+}
+
+std::u16string CUnicodeConverter::DecodeText(std::span<const std::uint8_t> bytes) {
+    std::u16string out(bytes.size(), u'\0');
+    out.resize(DecodeText(out, bytes));
+    return out;
+}
+
+char16_t CUnicodeConverter::DecodeSequence(std::span<const std::uint8_t> sequence) {
+    const std::u16string wide = Utf8ToWide(sequence);
+    return wide.empty() ? u'\0' : wide.front();
+}
+
+std::u16string CUnicodeConverter::Utf8ToWide(std::span<const std::uint8_t> text) {
+    const auto end = std::find(text.begin(), text.end(), std::uint8_t{0});
+    const std::span<const std::uint8_t> bytes(text.begin(), end);
+
+    std::u16string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const std::uint8_t lead = bytes[i];
+        if (lead < 0x80) {
+            out.push_back(lead);
+            ++i;
+            continue;
+        }
+        const LeadRule rule = RuleFor(lead);
+        if (rule.continuations < 0) {
+            out.push_back(kReplacement);
+            ++i;
+            continue;
+        }
+        char32_t cp = lead & (0x3F >> rule.continuations);
+        std::size_t j = i + 1;
+        bool valid = true;
+        for (int k = 0; k < rule.continuations; ++k, ++j) {
+            const std::uint8_t low = k == 0 ? rule.low : std::uint8_t{0x80};
+            const std::uint8_t high = k == 0 ? rule.high : std::uint8_t{0xBF};
+            if (j >= bytes.size() || bytes[j] < low || bytes[j] > high) {
+                valid = false;
+                break;
+            }
+            cp = (cp << 6) | (bytes[j] & 0x3F);
+        }
+        if (valid) {
+            AppendCodePoint(out, cp);
+        } else {
+            out.push_back(kReplacement);
+        }
+        i = j;
+    }
+    return out;
+}
+
+std::u16string CUnicodeConverter::Utf8ToWide(std::string_view text) {
+    return Utf8ToWide(std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}

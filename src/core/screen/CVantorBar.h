@@ -1,0 +1,13 @@
+#pragma once
+
+#include "core/screen/CDosScreen.h"
+
+// The one-row status line under the text screen: its store is exactly its 80 × 1 grid, in
+// white on grey.
+class CVantorBar : public CDosScreen {
+public:
+    static constexpr int kColumns = 80;
+    static constexpr int kInitialAttribute = 0xEA00;
+
+    CVantorBar();
+};
