@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace qx44 {
+
 // One cell of a screen's store. The rectangle is where the last layout placed the cell; cells
 // beyond the current grid keep the rectangle of the grid that last showed them.
 struct CCellChar {
@@ -15,3 +17,5 @@ struct CCellChar {
 
     friend bool operator==(const CCellChar&, const CCellChar&) = default;
 };
+
+} // namespace qx44

@@ -2,6 +2,8 @@
 
 #include "core/screen/CDosScreen.h"
 
+namespace qx44 {
+
 // The station's text screen: a store large enough for the biggest grid mode (169 × 51) with a
 // row to spare, showing 80 × 25 white on blue until the host picks another mode.
 class CConsoleWin : public CDosScreen {
@@ -12,3 +14,5 @@ public:
 
     CConsoleWin();
 };
+
+} // namespace qx44

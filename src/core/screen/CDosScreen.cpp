@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 
+namespace qx44 {
+
 namespace {
 
 constexpr std::uint16_t kSpace = 32;
@@ -601,3 +603,5 @@ std::optional<CCellChar> CDosScreen::StoreCell(int cellNumber) const {
     }
     return store_[static_cast<std::size_t>(cellNumber)];
 }
+
+} // namespace qx44

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+namespace qx44 {
+
 class IScreenSurface;
 
 // The cell store of a station screen and the grid laid over it. The store is fixed at
@@ -142,3 +144,5 @@ private:
     std::vector<CCellChar> store_;
     CellLayout layout_;
 };
+
+} // namespace qx44

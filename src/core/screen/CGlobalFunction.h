@@ -1,5 +1,7 @@
 #pragma once
 
+namespace qx44 {
+
 // Attributes pack two palette indexes into 16 bits: background in the high byte, foreground in
 // the low byte. Hosts send the indexes separately, so both directions are needed.
 class CGlobalFunction {
@@ -13,3 +15,5 @@ public:
     static constexpr int BackIndex(int attribute) { return (attribute >> 8) & 0xFF; }
     static constexpr int ForeIndex(int attribute) { return attribute & 0xFF; }
 };
+
+} // namespace qx44

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace qx44 {
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -150,3 +152,5 @@ std::u16string CUnicodeConverter::Utf8ToWide(std::string_view text) {
     return Utf8ToWide(std::span<const std::uint8_t>(
         reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
+
+} // namespace qx44

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace qx44 {
+
 // Turns host bytes into the 16-bit codes that cells hold. Hosts mix single-byte text (code page
 // 437, whose line characters the screen draws itself) with UTF-8, so only a complete UTF-8
 // sequence becomes a character and every other byte keeps its value. Each input byte yields at
@@ -27,3 +29,5 @@ public:
     static std::u16string Utf8ToWide(std::span<const std::uint8_t> text);
     static std::u16string Utf8ToWide(std::string_view text);
 };
+
+} // namespace qx44

@@ -1,3 +1,7 @@
 #include "core/screen/CVantorBar.h"
 
+namespace qx44 {
+
 CVantorBar::CVantorBar() : CDosScreen(kColumns, 1, kColumns, 1, kInitialAttribute) {}
+
+} // namespace qx44

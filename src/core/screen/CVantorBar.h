@@ -2,6 +2,8 @@
 
 #include "core/screen/CDosScreen.h"
 
+namespace qx44 {
+
 // The one-row status line under the text screen: its store is exactly its 80 × 1 grid, in
 // white on grey.
 class CVantorBar : public CDosScreen {
@@ -11,3 +13,5 @@ public:
 
     CVantorBar();
 };
+
+} // namespace qx44

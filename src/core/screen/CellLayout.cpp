@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace qx44 {
+
 namespace {
 
 // Callers may ask for edges far outside the grid; within the int range the products below stay
@@ -80,3 +82,5 @@ std::optional<CellPosition> CellLayout::HitTest(int x, int y, int columns, int r
     }
     return CellPosition{static_cast<int>(column), static_cast<int>(row)};
 }
+
+} // namespace qx44

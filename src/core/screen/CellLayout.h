@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace qx44 {
+
 // Splits a window's client area into grid cells. Every column gets the same base width and the
 // pixels that do not divide evenly go one each to the rightmost columns (rows likewise to the
 // bottom), so the grid always fills the window exactly without a ragged edge.
@@ -46,3 +48,5 @@ private:
     int firstWideColumn_ = 0;
     int firstTallRow_ = 0;
 };
+
+} // namespace qx44

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace qx44 {
+
 // A cell of the grid, 0-based.
 struct CellPosition {
     int column = 0;
@@ -7,3 +9,5 @@ struct CellPosition {
 
     friend bool operator==(const CellPosition&, const CellPosition&) = default;
 };
+
+} // namespace qx44

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace qx44 {
+
 // How a cell takes part in a character that covers two cells: the first half holds the
 // character's high byte, the second half its low byte.
 enum class HalfMarker : std::uint8_t {
@@ -9,3 +11,5 @@ enum class HalfMarker : std::uint8_t {
     First = 1,
     Second = 2,
 };
+
+} // namespace qx44

@@ -2,6 +2,8 @@
 
 #include "core/screen/PixelRect.h"
 
+namespace qx44 {
+
 // The window that shows a screen, as the screen model sees it. The model calls it from whichever
 // thread changed the cells, and never while holding its own lock, so an implementation may read
 // the screen back (take a snapshot) from inside these calls. The defaults describe a window that
@@ -15,3 +17,5 @@ public:
     virtual void InvalidateRect(const PixelRect& rect) { static_cast<void>(rect); }
     virtual void InvalidateWindow() {}
 };
+
+} // namespace qx44

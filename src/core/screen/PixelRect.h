@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+namespace qx44 {
+
 // A rectangle in window pixels; right and bottom are exclusive, as the painter and the surface
 // expect them.
 struct PixelRect {
@@ -36,3 +38,5 @@ private:
                                                          std::numeric_limits<int>::max()));
     }
 };
+
+} // namespace qx44

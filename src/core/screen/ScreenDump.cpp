@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+namespace qx44 {
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -177,3 +179,5 @@ std::string ScreenDump::Attributes(const ScreenSnapshot& screen, int column, int
     }
     return out;
 }
+
+} // namespace qx44

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace qx44 {
+
 // A screen written out as text: how tests state what a screen should show, how golden replays
 // compare screens, and how a user sees what a host drew without a display.
 //
@@ -31,3 +33,5 @@ public:
     // The UTF-8 form of what a cell holding this code (as a whole cell) shows.
     static std::string Glyph(std::uint16_t code);
 };
+
+} // namespace qx44

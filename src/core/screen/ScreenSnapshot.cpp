@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace qx44 {
+
 const ScreenSnapshot::Cell& ScreenSnapshot::At(int column, int row) const {
     if (column < 0 || column >= columns || row < 0 || row >= rows) {
         throw std::out_of_range("cell (" + std::to_string(column) + ", " + std::to_string(row) +
@@ -12,3 +14,5 @@ const ScreenSnapshot::Cell& ScreenSnapshot::At(int column, int row) const {
     return cells.at(static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) +
                     static_cast<std::size_t>(column));
 }
+
+} // namespace qx44

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace qx44 {
+
 // A consistent copy of what a screen shows, taken under the screen's lock, so that a painter or
 // a test can read it while another thread keeps writing. Cells are in row order, columns × rows
 // of them; the layout is the one in effect when the copy was taken.
@@ -28,3 +30,5 @@ struct ScreenSnapshot {
 
     friend bool operator==(const ScreenSnapshot&, const ScreenSnapshot&) = default;
 };
+
+} // namespace qx44

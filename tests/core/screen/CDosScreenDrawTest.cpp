@@ -6,6 +6,8 @@
 #include <climits>
 #include <gtest/gtest.h>
 
+namespace qx44 {
+
 using screentest::Bytes;
 using screentest::CellOf;
 using screentest::Repeat;
@@ -228,3 +230,5 @@ TEST(ScreenTable, NarrowestTableHasAdjacentDividers) {
 }
 
 } // namespace
+
+} // namespace qx44

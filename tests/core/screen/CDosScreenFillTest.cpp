@@ -5,6 +5,8 @@
 #include <climits>
 #include <gtest/gtest.h>
 
+namespace qx44 {
+
 using screentest::Bytes;
 using screentest::CellOf;
 using screentest::Repeat;
@@ -121,3 +123,5 @@ TEST(ScreenCell, RepairsBothNeighbours) {
 }
 
 } // namespace
+
+} // namespace qx44

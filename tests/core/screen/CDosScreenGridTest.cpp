@@ -5,6 +5,8 @@
 #include <climits>
 #include <gtest/gtest.h>
 
+namespace qx44 {
+
 using screentest::Bytes;
 using screentest::CellOf;
 using screentest::RecordingSurface;
@@ -104,3 +106,5 @@ TEST(ScreenGrid, NoLayoutBeforeTheWindowExists) {
 }
 
 } // namespace
+
+} // namespace qx44

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+namespace qx44 {
+
 using screentest::Bytes;
 using screentest::RecordingSurface;
 
@@ -158,3 +160,5 @@ TEST(ScreenPaint, PaintSnapshotCarriesTheLayoutForItsClientArea) {
 }
 
 } // namespace
+
+} // namespace qx44

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace qx44 {
+
 using screentest::Bytes;
 using screentest::CellOf;
 using Cell = ScreenSnapshot::Cell;
@@ -179,3 +181,5 @@ TEST(ScreenText, StatusLineWritesWrapToItsOwnStoreOnly) {
 }
 
 } // namespace
+
+} // namespace qx44

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+namespace qx44 {
+
 using screentest::Bytes;
 using screentest::RecordingSurface;
 
@@ -89,3 +91,5 @@ TEST(ScreenThreads, SurfaceReadingBackFromTheWriterThreadDoesNotDeadlock) {
 }
 
 } // namespace
+
+} // namespace qx44

@@ -5,6 +5,8 @@
 #include <array>
 #include <gtest/gtest.h>
 
+namespace qx44 {
+
 using screentest::Bytes;
 
 namespace {
@@ -118,3 +120,5 @@ TEST(UnicodeConverter, DecodeSequenceGivesTheFirstUnitOrZero) {
 }
 
 } // namespace
+
+} // namespace qx44

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace qx44 {
+
 namespace {
 
 TEST(CellLayout, LeftoverPixelsGoToTheRightmostColumnsAndBottomRows) {
@@ -103,3 +105,5 @@ TEST(CellLayout, EdgesFarOutsideTheGridDoNotOverflow) {
 }
 
 } // namespace
+
+} // namespace qx44

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace qx44 {
+
 using screentest::Bytes;
 using screentest::Repeat;
 using screentest::Screen;
@@ -73,3 +75,5 @@ TEST(ScreenDump, RegionsKeepTheirColumns) {
 }
 
 } // namespace
+
+} // namespace qx44

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+namespace qx44 {
+
 // Readable failure messages for the screen's value types (found by argument-dependent lookup).
 inline void PrintTo(const PixelRect& rect, std::ostream* out) {
     *out << "(" << rect.left << ", " << rect.top << ", " << rect.right << ", " << rect.bottom
@@ -100,3 +102,5 @@ private:
 };
 
 } // namespace screentest
+
+} // namespace qx44
