@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/hostlink/IHostSender.h"
+#include "core/keyboard/IKeySender.h"
+
+#include <cstdint>
+
+namespace qx44 {
+
+// Turns key presses and releases into station key messages, one 5-byte message per key byte, and
+// hands each to the host sender, which drops it when no host is connected.
+class KeySender : public IKeySender {
+public:
+    static constexpr std::uint8_t kKeyMessage = 0x11;
+    static constexpr std::uint8_t kMediaKeyNotice = 0x41;
+    static constexpr std::uint8_t kExtendedPrefix = 0xE0;
+    static constexpr std::uint8_t kReleasePrefix = 0xF0;
+    static constexpr std::uint8_t kPlayerReleaseMarker = 0xFE;
+
+    KeySender(IHostSender& host, std::uint8_t stationAddress);
+
+    void SendKeyDown(std::uint32_t key, int repeat, std::uint32_t flags) override;
+    void SendKeyUp(std::uint32_t key, int repeat, std::uint32_t flags, bool force) override;
+    void SendMediaKeyNotice() override;
+
+private:
+    void SendKeyByte(std::uint8_t byte);
+
+    IHostSender& host_;
+    std::uint8_t address_;
+};
+
+} // namespace qx44
