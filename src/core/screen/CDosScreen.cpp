@@ -84,8 +84,9 @@ const PieceSet& PiecesForStyle(int style) {
 }
 
 // Where divider `index` of a table lies: the space between the dividers is shared out as evenly
-// as possible, the first bands getting one line more. Needs 1 <= bands <= extent - 1, which
-// makes the positions strictly increasing from origin to origin + extent - 1.
+// as possible, the first bands getting one line more. With more bands than the extent has room
+// for, lines fall outside the table just as they do on a station; the cell writer skips those
+// outside the grid.
 std::int64_t DividerLine(std::int64_t origin, std::int64_t extent, std::int64_t bands,
                          std::int64_t index) {
     const std::int64_t inner = extent - bands - 1;
@@ -279,12 +280,9 @@ void CDosScreen::FillAreaLocked(std::int64_t column, std::int64_t row, std::int6
 int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int columnBands,
                                 int rowBands, int background, int foreground, int style,
                                 Repaint& repaint) {
-    // A table needs room for its dividers: every band at least zero lines between two of them.
-    // Anything else (no bands at all included) is not a table, and drawing nothing is the only
-    // result that does not spill outside the requested rectangle.
+    // Without bands the divider formula has nothing to divide by; a host sends at most 255.
     if (!IsValidPosition(left, top) || rowBands < 1 || columnBands < 1 ||
-        rowBands > static_cast<std::int64_t>(height) - 1 ||
-        columnBands > static_cast<std::int64_t>(width) - 1) {
+        rowBands > kMaxTableBands || columnBands > kMaxTableBands) {
         return 0;
     }
     const PieceSet& pieces = PiecesForStyle(style);
@@ -294,8 +292,6 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
 
     FillAreaLocked(left, top, width, height, kSpace, fill, repaint);
 
-    // Divider positions only grow with their index, so the loops stop at the grid's edge; that
-    // also bounds the work for absurd band counts.
     const auto rowLine = [&](std::int64_t i) { return DividerLine(top, height, rowBands, i); };
     const auto colLine = [&](std::int64_t j) { return DividerLine(left, width, columnBands, j); };
     const std::int64_t right = static_cast<std::int64_t>(left) + width - 1;
@@ -303,7 +299,7 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
     const std::int64_t lastColumn = std::min<std::int64_t>(right, columns_ - 1);
     const std::int64_t lastRow = std::min<std::int64_t>(bottom, rows_ - 1);
 
-    for (std::int64_t i = 0; i <= rowBands && rowLine(i) < rows_; ++i) {
+    for (std::int64_t i = 0; i <= rowBands; ++i) {
         const std::uint16_t code = !bevel || i == 0 ? pieces[kHorizontal]
                                    : i == rowBands  ? pieces[kBottomEdge]
                                                     : pieces[kInnerHorizontal];
@@ -311,7 +307,7 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
             PutTableCellLocked(x, rowLine(i), code, line);
         }
     }
-    for (std::int64_t j = 0; j <= columnBands && colLine(j) < columns_; ++j) {
+    for (std::int64_t j = 0; j <= columnBands; ++j) {
         const std::uint16_t code = !bevel || j == 0   ? pieces[kVertical]
                                    : j == columnBands ? pieces[kRightEdge]
                                                       : pieces[kInnerVertical];
@@ -324,16 +320,16 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
     PutTableCellLocked(right, top, pieces[kTopRight], line);
     PutTableCellLocked(left, bottom, pieces[kBottomLeft], line);
     PutTableCellLocked(right, bottom, pieces[kBottomRight], line);
-    for (std::int64_t j = 1; j < columnBands && colLine(j) < columns_; ++j) {
+    for (std::int64_t j = 1; j < columnBands; ++j) {
         PutTableCellLocked(colLine(j), top, pieces[kTopJunction], line);
         PutTableCellLocked(colLine(j), bottom, pieces[kBottomJunction], line);
     }
-    for (std::int64_t i = 1; i < rowBands && rowLine(i) < rows_; ++i) {
+    for (std::int64_t i = 1; i < rowBands; ++i) {
         PutTableCellLocked(left, rowLine(i), pieces[kLeftJunction], line);
         PutTableCellLocked(right, rowLine(i), pieces[kRightJunction], line);
     }
-    for (std::int64_t i = 1; i < rowBands && rowLine(i) < rows_; ++i) {
-        for (std::int64_t j = 1; j < columnBands && colLine(j) < columns_; ++j) {
+    for (std::int64_t i = 1; i < rowBands; ++i) {
+        for (std::int64_t j = 1; j < columnBands; ++j) {
             PutTableCellLocked(colLine(j), rowLine(i), pieces[kCross], line);
         }
     }

@@ -32,6 +32,7 @@ public:
     static constexpr int kKeepAttribute = -1;
     // A host text field holds at most this many bytes; PutText decodes no more.
     static constexpr std::size_t kMaxTextBytes = 256;
+    static constexpr int kMaxTableBands = 255;
     // Paint requests counted while painting is held wrap back to 1 past this value.
     static constexpr int kMaxHeldPaints = 999'999;
 

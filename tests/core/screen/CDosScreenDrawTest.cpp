@@ -190,7 +190,7 @@ TEST(ScreenTable, PiecesOffTheGridAreSkippedWhileTheFillWraps) {
     EXPECT_EQ(ScreenDump::Attributes(screen.Snapshot(), 0, 21, 12, 1), "1234*10 D200*2\n");
 }
 
-TEST(ScreenTable, DrawsNothingWithoutRoomForItsBands) {
+TEST(ScreenTable, DrawsNothingWithoutBands) {
     const struct {
         const char* what;
         int top, left, width, height, columnBands, rowBands;
@@ -198,10 +198,8 @@ TEST(ScreenTable, DrawsNothingWithoutRoomForItsBands) {
         {"no row bands", 2, 3, 9, 7, 2, 0},
         {"no column bands", 2, 3, 9, 7, 0, 2},
         {"negative bands", 2, 3, 9, 7, -1, -1},
-        {"more row bands than rows between the edges", 2, 3, 9, 7, 2, 7},
-        {"more column bands than columns between the edges", 2, 3, 9, 7, 9, 2},
+        {"more bands than a host can send", 2, 3, 9, 7, 256, 2},
         {"huge band counts", 2, 3, 9, 7, INT_MAX, INT_MAX},
-        {"no size", 2, 3, 0, 0, 1, 1},
         {"corner right of the grid", 2, 80, 9, 7, 2, 2},
         {"corner below the grid", 25, 3, 9, 7, 2, 2},
         {"corner above the grid", -1, 3, 9, 7, 2, 2},
@@ -215,6 +213,19 @@ TEST(ScreenTable, DrawsNothingWithoutRoomForItsBands) {
             << row.what;
         EXPECT_EQ(screen.Snapshot(), before) << row.what;
     }
+}
+
+TEST(ScreenTable, OverfullTableDrawsItsDividersWhereTheFormulaPutsThem) {
+    // Height 3 with 3 row bands: the dividers come out on rows 1 to 4, one above the table and
+    // one below it, as on a station.
+    CConsoleWin screen;
+    ASSERT_EQ(screen.DrawTable(2, 10, 5, 3, 1, 3, 0x12, 0x34, 1), 1);
+    const ScreenSnapshot snapshot = screen.Snapshot();
+    for (int row = 1; row <= 4; ++row) {
+        EXPECT_EQ(snapshot.At(12, row).code, 196) << row;
+    }
+    EXPECT_EQ(snapshot.At(12, 0).code, 32);
+    EXPECT_EQ(snapshot.At(12, 5).code, 32);
 }
 
 TEST(ScreenTable, HugeTablesStayWithinTheStore) {
