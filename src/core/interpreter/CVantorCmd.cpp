@@ -1,6 +1,9 @@
 #include "core/interpreter/CVantorCmd.h"
 
 #include "core/hostlink/StationMessage.h"
+#include "core/screen/CConsoleWin.h"
+#include "core/screen/CGlobalFunction.h"
+#include "core/screen/CVantorBar.h"
 #include "core/settings/CQX44Setting.h"
 
 #include <algorithm>
@@ -12,14 +15,33 @@ namespace {
 constexpr std::uint8_t kMouseDown = 0x2C;
 constexpr std::uint8_t kMouseUp = 0x2D;
 constexpr std::uint8_t kMouseDoubleClick = 0x55;
+constexpr std::uint8_t kStatusLineRow = 25;
+constexpr std::uint8_t kSpace = 32;
 
-} // namespace
+// The host's sixteen colour numbers as palette indexes.
+constexpr std::array<int, 16> kColourTable = {215, 210, 191, 186, 29, 29, 57, 234,
+                                              212, 210, 185, 108, 35, 30, 5,  0};
 
-CVantorCmd::CVantorCmd(IHostSender& host)
-    : host_(host), beeperPitch_(CQX44Setting().GetPitch()),
-      stationAddress_(CQX44Setting().GetAddress()) {}
+int AttributeFromColourByte(std::uint8_t colour) {
+    return CGlobalFunction::MakeAttr(kColourTable[colour >> 4], kColourTable[colour & 0x0F]);
+}
 
-namespace {
+// The framing guarantees each command's length; a message shorter than its fixed fields
+// (only possible from a caller that skipped the framing) is not run.
+bool Holds(std::span<const std::uint8_t> message, std::size_t bytes) {
+    return message.size() >= bytes;
+}
+
+// A text field of `count` bytes at `offset`, as much of it as the message holds and the
+// handler's text area takes.
+std::span<const std::uint8_t> TextField(std::span<const std::uint8_t> message, std::size_t offset,
+                                        std::size_t count) {
+    if (offset >= message.size()) {
+        return {};
+    }
+    return message.subspan(offset,
+                           std::min({count, CVantorCmd::kTextArea - 1, message.size() - offset}));
+}
 
 std::size_t CopyReply(CVantorCmd::ReplyBuffer& buffer, const StationMessage& message) {
     const auto bytes = message.Bytes();
@@ -28,6 +50,148 @@ std::size_t CopyReply(CVantorCmd::ReplyBuffer& buffer, const StationMessage& mes
 }
 
 } // namespace
+
+CVantorCmd::CVantorCmd(CConsoleWin& textScreen, CVantorBar& statusLine, IHostSender& host)
+    : textScreen_(textScreen), statusLine_(statusLine), host_(host),
+      beeperPitch_(CQX44Setting().GetPitch()), stationAddress_(CQX44Setting().GetAddress()) {}
+
+void CVantorCmd::DispatchHostMessage(std::uint8_t, std::uint8_t code, Message message) {
+    if (message.empty()) {
+        return;
+    }
+    infoScreenPending_ = false;
+    switch (code) {
+    case 0x05:
+        SetGridMode(message);
+        break;
+    case 0x09:
+        ClearWithAttributeValue(message);
+        break;
+    case 0x0A:
+        DrawFramedBox(message);
+        break;
+    case 0x0D:
+        PutLongText(message);
+        break;
+    case 0x0E:
+        FillWithCharacter(message);
+        break;
+    case 0x11:
+        Reply(0x14, 0x10);
+        break;
+    case 0x23:
+        PutIndexedText(message);
+        break;
+    case 0x2C:
+        Reply(0x2B, 0x01);
+        break;
+    case 0x2D:
+        Reply(0x2E, 0x00, 0x00);
+        break;
+    case 0x32:
+        PutStatusText(message);
+        break;
+    case 0x3E:
+        ClearWithBackground(message);
+        break;
+    case 0x3F:
+        DrawTable(message);
+        break;
+    case 0x78:
+        PutTextOrStatusText(message);
+        break;
+    default:
+        break;
+    }
+}
+
+void CVantorCmd::ShowHostPicture(int, int, const std::string&) {}
+
+void CVantorCmd::HoldScreenRepaint(bool hold) {
+    textScreen_.HoldPaint(hold);
+}
+
+void CVantorCmd::SetGridMode(Message message) {
+    if (Holds(message, 4)) {
+        textScreen_.SetGridMode(message[3]);
+    }
+}
+
+void CVantorCmd::ClearWithAttributeValue(Message message) {
+    if (Holds(message, 8)) {
+        textScreen_.FillArea(message[3], message[4], message[5], message[6], kSpace, message[7]);
+    }
+}
+
+void CVantorCmd::DrawFramedBox(Message message) {
+    if (Holds(message, 8)) {
+        textScreen_.DrawBox(message[3], message[4], message[5], message[6],
+                            AttributeFromColourByte(message[7]));
+    }
+}
+
+void CVantorCmd::PutLongText(Message message) {
+    if (Holds(message, 8)) {
+        const std::size_t count = 256u * message[6] + message[7];
+        textScreen_.PutText(message[3], message[4], TextField(message, 8, count),
+                            AttributeFromColourByte(message[5]));
+    }
+}
+
+void CVantorCmd::FillWithCharacter(Message message) {
+    if (Holds(message, 9)) {
+        textScreen_.FillArea(message[3], message[4], message[5], message[6], message[7],
+                             AttributeFromColourByte(message[8]));
+    }
+}
+
+void CVantorCmd::PutIndexedText(Message message) {
+    if (Holds(message, 8)) {
+        textScreen_.PutText(message[3], message[4], TextField(message, 8, message[7]),
+                            CGlobalFunction::MakeAttr(message[5], message[6]));
+    }
+}
+
+void CVantorCmd::PutTextOrStatusText(Message message) {
+    if (!Holds(message, 8)) {
+        return;
+    }
+    if (message[4] != kStatusLineRow) {
+        PutIndexedText(message);
+        return;
+    }
+    statusLine_.PutText(message[3], 0, TextField(message, 8, message[7]),
+                        CGlobalFunction::MakeAttr(message[5], message[6]));
+}
+
+void CVantorCmd::PutStatusText(Message message) {
+    if (Holds(message, 7)) {
+        statusLine_.PutText(message[3], 0, TextField(message, 7, message[6]),
+                            CGlobalFunction::MakeAttr(message[4], message[5]));
+    }
+}
+
+void CVantorCmd::ClearWithBackground(Message message) {
+    if (Holds(message, 8)) {
+        textScreen_.FillArea(message[3], message[4], message[5], message[6], kSpace,
+                             CGlobalFunction::MakeAttr(message[7], 0));
+    }
+}
+
+void CVantorCmd::DrawTable(Message message) {
+    if (Holds(message, 12)) {
+        textScreen_.DrawTable(message[4], message[3], message[5], message[6], message[7],
+                              message[8], message[9], message[10], message[11]);
+    }
+}
+
+void CVantorCmd::Reply(std::uint8_t code, std::uint8_t value) {
+    SendToHost(StationMessage(Address(), code, value).Bytes());
+}
+
+void CVantorCmd::Reply(std::uint8_t code, std::uint8_t value, std::uint8_t value2) {
+    SendToHost(StationMessage(Address(), code, value, value2).Bytes());
+}
 
 std::size_t CVantorCmd::FrameReply(ReplyBuffer& buffer, std::uint8_t code) const {
     return CopyReply(buffer, StationMessage(Address(), code));
@@ -56,10 +220,9 @@ void CVantorCmd::SendMouseDoubleClick(int column, int row) {
 }
 
 void CVantorCmd::SendCell(std::uint8_t code, int column, int row) {
-    ReplyBuffer reply;
-    const std::size_t length =
-        FrameReply(reply, code, static_cast<std::uint8_t>(column), static_cast<std::uint8_t>(row));
-    SendToHost(std::span(reply).first(length));
+    SendToHost(StationMessage(Address(), code, static_cast<std::uint8_t>(column),
+                              static_cast<std::uint8_t>(row))
+                   .Bytes());
 }
 
 } // namespace qx44

@@ -1,22 +1,40 @@
 #pragma once
 
+#include "core/hostlink/IHostMessageSink.h"
 #include "core/hostlink/IHostSender.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string>
 
 namespace qx44 {
 
-// The station's command interpreter: runs the host's commands and frames everything the station
-// says to the host.
-class CVantorCmd {
+class CConsoleWin;
+class CVantorBar;
+
+// The station's command interpreter: runs every host message on the receive thread and frames
+// everything the station says to the host.
+class CVantorCmd : public IHostMessageSink {
 public:
     static constexpr std::size_t kMaxReply = 6;
     using ReplyBuffer = std::array<std::uint8_t, kMaxReply>;
+    // A host text field is copied into an area of this size, leaving room for its terminator.
+    static constexpr std::size_t kTextArea = 256;
 
     // Reads the station address and the beeper pitch once, from the settings file.
-    explicit CVantorCmd(IHostSender& host);
+    CVantorCmd(CConsoleWin& textScreen, CVantorBar& statusLine, IHostSender& host);
+
+    void DispatchHostMessage(std::uint8_t address, std::uint8_t code,
+                             std::span<const std::uint8_t> message) override;
+    void ShowHostPicture(int column, int row, const std::string& path) override;
+    void HoldScreenRepaint(bool hold) override;
+
+    // True until the first host message has been dispatched; read by the UI thread when a host
+    // connects.
+    bool IsInfoScreenPending() const { return infoScreenPending_.load(); }
 
     // Station-to-host envelopes: STX, station address, code, zero to two values, ETX.
     std::size_t FrameReply(ReplyBuffer& buffer, std::uint8_t code) const;
@@ -34,10 +52,31 @@ public:
     int BeeperPitch() const { return beeperPitch_; }
 
 private:
+    using Message = std::span<const std::uint8_t>;
+
+    // Screen commands.
+    void SetGridMode(Message message);
+    void ClearWithAttributeValue(Message message);
+    void DrawFramedBox(Message message);
+    void PutLongText(Message message);
+    void FillWithCharacter(Message message);
+    void PutIndexedText(Message message);
+    void PutTextOrStatusText(Message message);
+    void PutStatusText(Message message);
+    void ClearWithBackground(Message message);
+    void DrawTable(Message message);
+
+    // Identity queries.
+    void Reply(std::uint8_t code, std::uint8_t value);
+    void Reply(std::uint8_t code, std::uint8_t value, std::uint8_t value2);
+
     std::uint8_t Address() const { return static_cast<std::uint8_t>(stationAddress_); }
     void SendCell(std::uint8_t code, int column, int row);
 
+    CConsoleWin& textScreen_;
+    CVantorBar& statusLine_;
     IHostSender& host_;
+    std::atomic<bool> infoScreenPending_{true};
     int beeperPitch_;
     int stationAddress_;
 };

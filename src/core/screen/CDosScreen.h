@@ -48,8 +48,8 @@ public:
 
     // Writing. PutText and PutString stop at the end of the store, FillArea and SetRun skip what
     // lies outside it. SetCell, DrawBox and DrawTable work on the grid and return 0, having drawn
-    // nothing, when their corner is off the grid, the box has no size, or the table has no room
-    // for its bands.
+    // nothing, when their corner is off the grid, the box has no size, or the table has no
+    // bands.
     int PutText(int column, int row, std::span<const std::uint8_t> bytes, int attribute);
     void PutString(int column, int row, std::u16string_view text, int attribute);
     int FillArea(int column, int row, int width, int height, std::uint8_t character, int attribute);

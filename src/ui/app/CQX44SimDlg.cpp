@@ -7,7 +7,7 @@
 namespace qx44 {
 
 CQX44SimDlg::CQX44SimDlg(QWidget* parent)
-    : QWidget(parent), hostLink_(*this, ui_, *this), cmd_(hostLink_) {
+    : QWidget(parent), cmd_(textScreen_, statusLine_, hostLink_), hostLink_(cmd_, ui_, *this) {
     setWindowTitle("QX4400");
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -40,12 +40,6 @@ bool CQX44SimDlg::StartListening() {
 void CQX44SimDlg::OnTimer1() {
     hostLink_.OnTimer1Tick();
 }
-
-void CQX44SimDlg::DispatchHostMessage(std::uint8_t, std::uint8_t, std::span<const std::uint8_t>) {}
-
-void CQX44SimDlg::ShowHostPicture(int, int, const std::string&) {}
-
-void CQX44SimDlg::HoldScreenRepaint(bool) {}
 
 void CQX44SimDlg::SetNetworkState(int state) {
     networkState_ = state;

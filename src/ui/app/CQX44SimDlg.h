@@ -4,6 +4,8 @@
 #include "core/hostlink/IHostLinkEvents.h"
 #include "core/hostlink/IHostMessageSink.h"
 #include "core/interpreter/CVantorCmd.h"
+#include "core/screen/CConsoleWin.h"
+#include "core/screen/CVantorBar.h"
 #include "ui/app/QtUiThread.h"
 
 #include <QSocketNotifier>
@@ -15,7 +17,7 @@ namespace qx44 {
 
 // The terminal's main window: owns the host link and the interpreter and drives them from the
 // Qt event loop (accepting, timer 1's send opportunities, closes posted by receive threads).
-class CQX44SimDlg : public QWidget, private IHostMessageSink, private IHostLinkEvents {
+class CQX44SimDlg : public QWidget, private IHostLinkEvents {
     Q_OBJECT
 
 public:
@@ -29,17 +31,16 @@ public:
     int NetworkState() const { return networkState_; }
 
 private:
-    void DispatchHostMessage(std::uint8_t address, std::uint8_t code,
-                             std::span<const std::uint8_t> message) override;
-    void ShowHostPicture(int column, int row, const std::string& path) override;
-    void HoldScreenRepaint(bool hold) override;
     void SetNetworkState(int state) override;
 
     void OnTimer1();
 
     QtUiThread ui_{this};
-    HostLink hostLink_;
+    CConsoleWin textScreen_;
+    CVantorBar statusLine_;
+    // The interpreter outlives the host link, whose receive thread calls into it.
     CVantorCmd cmd_;
+    HostLink hostLink_;
     std::unique_ptr<QSocketNotifier> acceptNotifier_;
     QTimer timer1_;
     int networkState_ = IHostLinkEvents::kNetworkDisconnected;

@@ -1,0 +1,70 @@
+// Host stream turned into cells: framing, dispatch and the real screen handlers.
+#include "core/hostlink/IHostSender.h"
+#include "core/hostlink/MessageFramer.h"
+#include "core/interpreter/CVantorCmd.h"
+#include "core/screen/CConsoleWin.h"
+#include "core/screen/CVantorBar.h"
+
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class NoHost : public qx44::IHostSender {
+public:
+    void SendToHost(std::span<const std::uint8_t>) override {}
+};
+
+void Append(Bytes& stream, std::initializer_list<std::uint8_t> head, std::size_t payload) {
+    stream.insert(stream.end(), head);
+    stream.insert(stream.end(), payload, 'x');
+    stream.push_back(0x03);
+}
+
+// Mostly text (0x23 and 0x0D), some fills, a few tables, on a 169 x 51 grid.
+Bytes HostSession(std::size_t approxSize) {
+    Bytes stream;
+    Append(stream, {0x02, 0x01, 0x05, 0x06}, 0);
+    for (int i = 0; stream.size() < approxSize; ++i) {
+        const auto row = static_cast<std::uint8_t>(i % 51);
+        Append(stream, {0x02, 0x01, 0x23, 10, row, 0xD2, 0x00, 60}, 60);
+        Append(stream, {0x02, 0x01, 0x0D, 0, row, 0x1F, 0x00, 120}, 120);
+        if (i % 8 == 0) {
+            Append(stream, {0x02, 0x01, 0x0E, 0, row, 169, 4, 0x20}, 1);
+        }
+        if (i % 32 == 0) {
+            Append(stream, {0x02, 0x01, 0x3F, 2, 2, 100, 40, 5, 8, 0xD2, 0x00}, 1);
+        }
+    }
+    return stream;
+}
+
+void BM_HostStreamToCells(benchmark::State& state) {
+    static const Bytes stream = HostSession(1 << 20);
+    const std::string settings = "/tmp/qx44-bench-setting.txt";
+    ::setenv("QX44SIM_SETTINGS", settings.c_str(), 1);
+    qx44::CConsoleWin screen;
+    qx44::CVantorBar bar;
+    NoHost host;
+    qx44::CVantorCmd cmd(screen, bar, host);
+    qx44::MessageFramer framer(cmd, "/dev/null");
+    std::atomic<bool> running{true};
+    const std::size_t readSize = 1460;
+    for (auto _ : state) {
+        for (std::size_t from = 0; from < stream.size(); from += readSize) {
+            const std::size_t n = std::min(readSize, stream.size() - from);
+            auto space = framer.Buffer().FreeSpace();
+            std::copy_n(stream.begin() + static_cast<long>(from), n, space.begin());
+            framer.Buffer().Advance(n);
+            framer.ProcessReceived(running);
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * stream.size()));
+}
+BENCHMARK(BM_HostStreamToCells)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,137 @@
+#include "core/hostlink/HostLink.h"
+#include "core/interpreter/CVantorCmd.h"
+#include "core/screen/CConsoleWin.h"
+#include "core/screen/CVantorBar.h"
+#include "core/screen/ScreenDump.h"
+#include "core/settings/CQX44Setting.h"
+#include "support/Bytes.h"
+#include "support/TcpTestClient.h"
+#include "support/TempDir.h"
+#include "support/TestUiThread.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <thread>
+
+namespace qx44 {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Bytes;
+
+template <typename Condition> bool WaitFor(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+// The station's core as the main window wires it, with a real host on 127.0.0.1.
+class HostCommandsOverTcpTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
+        ASSERT_TRUE(link.StartListening(0));
+        host = std::make_unique<test::TcpTestClient>(link.Listener().Port());
+        pollfd pfd{link.Listener().Fd(), POLLIN, 0};
+        ASSERT_EQ(::poll(&pfd, 1, 5000), 1);
+        link.AcceptHost();
+    }
+    void TearDown() override { CQX44Setting::SetFilePathOverride({}); }
+
+    std::string Text(const CDosScreen& screen, int column, int row, int width) {
+        return ScreenDump::Text(screen.Snapshot(), column, row, width, 1);
+    }
+
+    test::TempDir dir;
+    CConsoleWin screen;
+    CVantorBar bar;
+    test::TestUiThread ui;
+    IHostLinkEvents events;
+    CVantorCmd cmd{screen, bar, link};
+    HostLink link{cmd, ui, events, dir.File("tmp.bmp")};
+    std::unique_ptr<test::TcpTestClient> host;
+};
+
+TEST_F(HostCommandsOverTcpTest, ScreenCommandsReachTheCells) {
+    host->Send(Bytes{0x02, 0x01, 0x23, 0x0A, 0x05, 0xD2, 0x00, 0x02, 0x48, 0x69, 0x03});
+    ASSERT_TRUE(WaitFor([&] { return Text(screen, 10, 5, 2) == "Hi\n"; }));
+    EXPECT_EQ(screen.Snapshot().At(10, 5).attribute, 0xD200);
+
+    host->Send(Bytes{0x02, 0x01, 0x0E, 0x00, 0x00, 0x50, 0x19, 0x41, 0x17, 0x03});
+    ASSERT_TRUE(WaitFor([&] { return Text(screen, 0, 24, 80) == std::string(80, 'A') + "\n"; }));
+    EXPECT_EQ(screen.Snapshot().At(79, 24).attribute, 0xD2EA);
+}
+
+TEST_F(HostCommandsOverTcpTest, RowTwentyFiveIsTheStatusLine) {
+    host->Send(Bytes{0x02, 0x01, 0x78, 0x03, 0x19, 0xEA, 0xD7, 0x02, 'S', 'L', 0x03});
+    host->Send(Bytes{0x02, 0x01, 0x78, 0x03, 0x18, 0xD2, 0x00, 0x02, 'T', 'S', 0x03});
+    ASSERT_TRUE(WaitFor([&] { return Text(screen, 3, 24, 2) == "TS\n"; }));
+    EXPECT_EQ(Text(bar, 3, 0, 2), "SL\n");
+}
+
+TEST_F(HostCommandsOverTcpTest, IgnoredCodesAreConsumedWhole) {
+    EXPECT_TRUE(cmd.IsInfoScreenPending());
+    // 0x06 and 0x24 carry bytes that would look like messages if they were cut short.
+    host->Send(Bytes{0x02, 0x01, 0x06, 0x02, 0x20, 0x03,             //
+                     0x02, 0x01, 0x24, 0x02, 0x01, 0x20, 0x03, 0x03, //
+                     0x02, 0x01, 0x20, 0x03,                         //
+                     0x02, 0x01, 0x23, 0x00, 0x00, 0xD2, 0x00, 0x01, 'k', 0x03});
+    ASSERT_TRUE(WaitFor([&] { return Text(screen, 0, 0, 1) == "k\n"; }));
+    EXPECT_FALSE(cmd.IsInfoScreenPending());
+}
+
+TEST_F(HostCommandsOverTcpTest, QueriesAreAnsweredOnTheNextTick) {
+    host->Send(Bytes{0x02, 0x01, 0x11, 0x03, 0x02, 0x01, 0x2C, 0x03, 0x02, 0x01, 0x2D, 0x00, 0x03});
+    ASSERT_TRUE(WaitFor([&] { return !cmd.IsInfoScreenPending(); }));
+    const Bytes expected = {0x02, 0x01, 0x14, 0x10, 0x03, 0x02, 0x01, 0x2B,
+                            0x01, 0x03, 0x02, 0x01, 0x2E, 0x00, 0x00, 0x03};
+    Bytes received;
+    for (int tick = 0; tick < 50 && received.size() < expected.size(); ++tick) {
+        link.OnTimer1Tick();
+        const Bytes more = host->Receive(expected.size() - received.size(), 100ms);
+        received.insert(received.end(), more.begin(), more.end());
+    }
+    EXPECT_EQ(received, expected);
+}
+
+TEST_F(HostCommandsOverTcpTest, FloodWhilePainterCopiesCells) {
+    // Run under ThreadSanitizer: a painter thread copies the screen while the host floods it.
+    std::atomic<bool> stop{false};
+    std::atomic<int> copies{0};
+    std::thread painter([&] {
+        while (!stop.load()) {
+            const auto snapshot = screen.Snapshot();
+            ASSERT_EQ(snapshot.cells.size(), static_cast<std::size_t>(snapshot.columns) *
+                                                 static_cast<std::size_t>(snapshot.rows));
+            ++copies;
+        }
+    });
+    Bytes flood;
+    for (int i = 0; i < 2000; ++i) {
+        const std::uint8_t row = static_cast<std::uint8_t>(i % 25);
+        const Bytes text = {0x02, 0x01, 0x23, 0x00, row, 0xD2, 0x00,
+                            0x04, 'f',  'l',  'o',  'w', 0x03};
+        flood.insert(flood.end(), text.begin(), text.end());
+        if (i % 100 == 0) {
+            const Bytes mode = {0x02, 0x01, 0x05, static_cast<std::uint8_t>(1 + (i / 100) % 6),
+                                0x03};
+            flood.insert(flood.end(), mode.begin(), mode.end());
+        }
+    }
+    const Bytes last = {0x02, 0x01, 0x23, 0x00, 0x00, 0xD2, 0x00, 0x03, 'e', 'n', 'd', 0x03};
+    flood.insert(flood.end(), last.begin(), last.end());
+    host->Send(flood);
+    EXPECT_TRUE(WaitFor([&] { return Text(screen, 0, 0, 4) == "endw\n"; }));
+    stop = true;
+    painter.join();
+    EXPECT_GT(copies.load(), 0);
+}
+
+} // namespace
+} // namespace qx44
