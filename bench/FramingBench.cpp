@@ -11,7 +11,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 class CountingSink : public qx44::IHostMessageSink {
 public:
-    void DispatchHostMessage(std::uint8_t, std::uint8_t, std::span<const std::uint8_t>) override {
+    void DispatchHostMessage(std::uint8_t, std::uint8_t, std::span<const std::uint8_t>,
+                             const qx44::CancelToken&) override {
         ++messages;
     }
     void ShowHostPicture(int, int, const std::string&) override {}
@@ -51,14 +52,14 @@ Bytes SmallMessages(std::size_t count) {
 void Frame(benchmark::State& state, const Bytes& stream, std::size_t readSize) {
     CountingSink sink;
     qx44::MessageFramer framer(sink, "/dev/null");
-    std::atomic<bool> running{true};
+    qx44::CancelToken closing;
     for (auto _ : state) {
         for (std::size_t from = 0; from < stream.size(); from += readSize) {
             const std::size_t n = std::min(readSize, stream.size() - from);
             auto space = framer.Buffer().FreeSpace();
             std::copy_n(stream.begin() + static_cast<long>(from), n, space.begin());
             framer.Buffer().Advance(n);
-            framer.ProcessReceived(running);
+            framer.ProcessReceived(closing);
         }
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * stream.size()));

@@ -52,7 +52,7 @@ void BM_HostStreamToCells(benchmark::State& state) {
     NoHost host;
     qx44::CVantorCmd cmd(screen, bar, host);
     qx44::MessageFramer framer(cmd, "/dev/null");
-    std::atomic<bool> running{true};
+    qx44::CancelToken closing;
     const std::size_t readSize = 1460;
     for (auto _ : state) {
         for (std::size_t from = 0; from < stream.size(); from += readSize) {
@@ -60,7 +60,7 @@ void BM_HostStreamToCells(benchmark::State& state) {
             auto space = framer.Buffer().FreeSpace();
             std::copy_n(stream.begin() + static_cast<long>(from), n, space.begin());
             framer.Buffer().Advance(n);
-            framer.ProcessReceived(running);
+            framer.ProcessReceived(closing);
         }
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * stream.size()));

@@ -11,8 +11,7 @@ void CancelToken::Cancel() {
 }
 
 bool CancelToken::IsCancelled() const {
-    std::lock_guard lock(mutex_);
-    return isCancelled_;
+    return isCancelled_.load();
 }
 
 bool CancelToken::WaitFor(std::chrono::steady_clock::duration duration) const {
@@ -21,7 +20,7 @@ bool CancelToken::WaitFor(std::chrono::steady_clock::duration duration) const {
 
 bool CancelToken::WaitUntil(std::chrono::steady_clock::time_point deadline) const {
     std::unique_lock lock(mutex_);
-    return cancelled_.wait_until(lock, deadline, [this] { return isCancelled_; });
+    return cancelled_.wait_until(lock, deadline, [this] { return isCancelled_.load(); });
 }
 
 } // namespace qx44

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -26,7 +27,8 @@ public:
 private:
     mutable std::mutex mutex_;
     mutable std::condition_variable cancelled_;
-    bool isCancelled_ = false;
+    // Atomic so the receive thread can test it between every two messages without the lock.
+    std::atomic<bool> isCancelled_{false};
 };
 
 } // namespace qx44

@@ -18,7 +18,6 @@ CServerSocket::~CServerSocket() {
 }
 
 void CServerSocket::StartReceiving() {
-    running_ = true;
     receiveThread_ = std::thread([this] { ReceiveLoop(); });
 }
 
@@ -28,7 +27,7 @@ void CServerSocket::CloseConnection() {
     if (socket_.Valid()) {
         ::shutdown(socket_.Get(), SHUT_RDWR);
     }
-    running_ = false;
+    closing_.Cancel();
     if (receiveThread_.joinable()) {
         receiveThread_.join();
     }
@@ -39,7 +38,7 @@ void CServerSocket::CloseConnection() {
 
 void CServerSocket::ReceiveLoop() {
     auto& buffer = framer_.Buffer();
-    while (running_.load()) {
+    while (!closing_.IsCancelled()) {
         pollfd pfd{socket_.Get(), POLLIN, 0};
         if (::poll(&pfd, 1, kReadPollMs) <= 0) {
             continue;
@@ -55,13 +54,13 @@ void CServerSocket::ReceiveLoop() {
         if (n <= 0) {
             // The host is gone; the UI thread closes the connection, which ends this thread. A
             // close the station started itself needs no report.
-            if (peerClosed_ && running_.load()) {
+            if (peerClosed_ && !closing_.IsCancelled()) {
                 peerClosed_();
             }
             return;
         }
         buffer.Advance(static_cast<std::size_t>(n));
-        if (!framer_.ProcessReceived(running_)) {
+        if (!framer_.ProcessReceived(closing_)) {
             return;
         }
     }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/common/CancelToken.h"
 #include "core/common/UniqueFd.h"
 #include "core/hostlink/IHostMessageSink.h"
 #include "core/hostlink/MessageFramer.h"
 #include "core/hostlink/SendQueue.h"
 
-#include <atomic>
 #include <functional>
 #include <span>
 #include <string>
@@ -44,7 +44,8 @@ private:
     UniqueFd socket_;
     MessageFramer framer_;
     std::function<void()> peerClosed_;
-    std::atomic<bool> running_{false};
+    // Cancelled by CloseConnection: ends the receive loop and any wait inside a handler.
+    CancelToken closing_;
     std::thread receiveThread_;
     SendQueue sendQueue_;
 };

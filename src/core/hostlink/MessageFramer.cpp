@@ -27,7 +27,7 @@ std::uint32_t ReadLe32(std::span<const std::uint8_t> bytes, std::size_t offset) 
 MessageFramer::MessageFramer(IHostMessageSink& sink, std::string transferPath)
     : sink_(sink), transferPath_(std::move(transferPath)) {}
 
-bool MessageFramer::ProcessReceived(const std::atomic<bool>& running) {
+bool MessageFramer::ProcessReceived(const CancelToken& closing) {
     if (transfer_.inProgress) {
         ContinueTransfer();
         if (transfer_.inProgress) {
@@ -37,7 +37,7 @@ bool MessageFramer::ProcessReceived(const std::atomic<bool>& running) {
 
     sink_.HoldScreenRepaint(true);
     for (;;) {
-        if (!running.load()) {
+        if (closing.IsCancelled()) {
             sink_.HoldScreenRepaint(false);
             return false;
         }
@@ -54,7 +54,7 @@ bool MessageFramer::ProcessReceived(const std::atomic<bool>& running) {
             break;
         }
         if (data[*end - 1] == kEtx && !buffer_.IsPlayListPiece(*end)) {
-            Dispatch(*end);
+            Dispatch(*end, closing);
         }
         buffer_.Consume(*end);
     }
@@ -130,11 +130,11 @@ void MessageFramer::WriteTransfer(std::span<const std::uint8_t> bytes, bool trun
     }
 }
 
-void MessageFramer::Dispatch(std::size_t end) {
+void MessageFramer::Dispatch(std::size_t end, const CancelToken& closing) {
     const auto data = buffer_.Data();
     const std::size_t length = buffer_.CopyOut(handOff_, end);
     try {
-        sink_.DispatchHostMessage(data[1], data[2], std::span(handOff_).first(length));
+        sink_.DispatchHostMessage(data[1], data[2], std::span(handOff_).first(length), closing);
     } catch (...) {
         // A handler that fails loses only its own message; the connection reads on.
     }

@@ -4,7 +4,6 @@
 #include "core/hostlink/IHostMessageSink.h"
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -26,7 +25,7 @@ public:
 
     // Runs after every read that delivered bytes. Returns false when the connection is closing
     // and the receive thread must end.
-    bool ProcessReceived(const std::atomic<bool>& running);
+    bool ProcessReceived(const CancelToken& closing);
 
 private:
     enum class BitmapStep { Continue, StopLoop };
@@ -43,7 +42,7 @@ private:
     BitmapStep StartTransfer();
     void FinishTransfer();
     void WriteTransfer(std::span<const std::uint8_t> bytes, bool truncate);
-    void Dispatch(std::size_t end);
+    void Dispatch(std::size_t end, const CancelToken& closing);
 
     IHostMessageSink& sink_;
     std::string transferPath_;

@@ -55,7 +55,8 @@ CVantorCmd::CVantorCmd(CConsoleWin& textScreen, CVantorBar& statusLine, IHostSen
     : textScreen_(textScreen), statusLine_(statusLine), host_(host),
       beeperPitch_(CQX44Setting().GetPitch()), stationAddress_(CQX44Setting().GetAddress()) {}
 
-void CVantorCmd::DispatchHostMessage(std::uint8_t, std::uint8_t code, Message message) {
+void CVantorCmd::DispatchHostMessage(std::uint8_t, std::uint8_t code, Message message,
+                                     const CancelToken&) {
     if (message.empty()) {
         return;
     }

@@ -28,7 +28,8 @@ public:
     CVantorCmd(CConsoleWin& textScreen, CVantorBar& statusLine, IHostSender& host);
 
     void DispatchHostMessage(std::uint8_t address, std::uint8_t code,
-                             std::span<const std::uint8_t> message) override;
+                             std::span<const std::uint8_t> message,
+                             const CancelToken& connectionClosing) override;
     void ShowHostPicture(int column, int row, const std::string& path) override;
     void HoldScreenRepaint(bool hold) override;
 

@@ -21,8 +21,8 @@ using test::Hex;
 // Receives on the connection's thread; the test waits on it with a deadline.
 class ThreadSafeSink : public IHostMessageSink {
 public:
-    void DispatchHostMessage(std::uint8_t, std::uint8_t code,
-                             std::span<const std::uint8_t> message) override {
+    void DispatchHostMessage(std::uint8_t, std::uint8_t code, std::span<const std::uint8_t> message,
+                             const CancelToken&) override {
         {
             std::lock_guard lock(mutex_);
             messages_.push_back(Hex(message));

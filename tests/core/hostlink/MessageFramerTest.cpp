@@ -22,7 +22,7 @@ public:
     explicit RecordingSink(std::string transferPath) : transferPath_(std::move(transferPath)) {}
 
     void DispatchHostMessage(std::uint8_t address, std::uint8_t code,
-                             std::span<const std::uint8_t> message) override {
+                             std::span<const std::uint8_t> message, const CancelToken&) override {
         EXPECT_EQ(address, message[1]);
         EXPECT_EQ(code, message[2]);
         events.push_back("msg " + Hex(message));
@@ -55,7 +55,7 @@ struct Harness {
     std::string path = dir.File("tmp.bmp");
     RecordingSink sink{path};
     MessageFramer framer{sink, path};
-    std::atomic<bool> running{true};
+    CancelToken closing;
 
     void Feed(std::span<const std::uint8_t> bytes) {
         while (!bytes.empty()) {
@@ -63,7 +63,7 @@ struct Harness {
             const std::size_t n = std::min(space.size(), bytes.size());
             std::copy_n(bytes.begin(), n, space.begin());
             framer.Buffer().Advance(n);
-            framer.ProcessReceived(running);
+            framer.ProcessReceived(closing);
             bytes = bytes.subspan(n);
         }
         EXPECT_FALSE(sink.held);
@@ -306,13 +306,13 @@ TEST(MessageFramerTest, UnwritableTransferFileKeepsTheStreamInStep) {
     const std::string path = dir.File("missing-folder/tmp.bmp");
     RecordingSink sink(path);
     MessageFramer framer(sink, path);
-    std::atomic<bool> running{true};
+    CancelToken closing;
     const Bytes stream =
         Concat({{0x02, 0x01, 0x33, 0x00, 0x00}, BitmapFile(40), {0x03, 0x02, 0x01, 0x20, 0x03}});
     for (std::uint8_t b : stream) {
         framer.Buffer().FreeSpace()[0] = b;
         framer.Buffer().Advance(1);
-        framer.ProcessReceived(running);
+        framer.ProcessReceived(closing);
     }
     EXPECT_EQ(sink.events, (std::vector<std::string>{"pic 0,0 ", "msg 02 01 20 03"}));
 }
@@ -346,12 +346,12 @@ TEST(MessageFramerTest, LongMessageIsCutToTheHandOffArea) {
 
 TEST(MessageFramerTest, ClosingConnectionStopsBetweenMessages) {
     Harness h;
-    h.running = false;
+    h.closing.Cancel();
     auto space = h.framer.Buffer().FreeSpace();
     const Bytes two = {0x02, 0x01, 0x20, 0x03, 0x02, 0x01, 0x20, 0x03};
     std::copy(two.begin(), two.end(), space.begin());
     h.framer.Buffer().Advance(two.size());
-    EXPECT_FALSE(h.framer.ProcessReceived(h.running));
+    EXPECT_FALSE(h.framer.ProcessReceived(h.closing));
     EXPECT_TRUE(h.sink.events.empty());
     EXPECT_FALSE(h.sink.held);
 }

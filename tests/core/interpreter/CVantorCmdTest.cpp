@@ -37,7 +37,7 @@ protected:
 
     void Run(const Bytes& message) {
         ASSERT_GE(message.size(), 4u);
-        cmd().DispatchHostMessage(message[1], message[2], message);
+        cmd().DispatchHostMessage(message[1], message[2], message, closing);
     }
     CVantorCmd& cmd() {
         if (!cmd_) {
@@ -53,6 +53,7 @@ protected:
     }
 
     test::TempDir dir;
+    CancelToken closing;
     CConsoleWin screen;
     CVantorBar bar;
     RecordingHost host;
@@ -159,7 +160,7 @@ TEST_F(CVantorCmdTest, TextCommands) {
         CConsoleWin freshScreen;
         CVantorBar freshBar;
         CVantorCmd fresh(freshScreen, freshBar, host);
-        fresh.DispatchHostMessage(c.message[1], c.message[2], c.message);
+        fresh.DispatchHostMessage(c.message[1], c.message[2], c.message, closing);
         const CDosScreen& target = c.statusLine ? static_cast<CDosScreen&>(freshBar) : freshScreen;
         const CDosScreen& other = c.statusLine ? static_cast<CDosScreen&>(freshScreen) : freshBar;
         EXPECT_EQ(ScreenDump::Text(target.Snapshot(), c.column, c.row, c.width, 1), c.text);
@@ -184,7 +185,7 @@ TEST_F(CVantorCmdTest, LongTextIsCutTo255Bytes) {
                          static_cast<std::uint8_t>(announced & 0xFF)};
         message.insert(message.end(), announced, 'q');
         message.push_back(0x03);
-        fresh.DispatchHostMessage(1, 0x0D, message);
+        fresh.DispatchHostMessage(1, 0x0D, message, closing);
         const std::string all = ScreenDump::Text(freshScreen.Snapshot());
         EXPECT_EQ(std::count(all.begin(), all.end(), 'q'), 255) << announced;
     }
@@ -244,7 +245,7 @@ TEST_F(CVantorCmdTest, AreaCommands) {
         CConsoleWin freshScreen;
         freshScreen.FillArea(0, 0, 169, 52, 'x', 0x1111);
         CVantorCmd fresh(freshScreen, bar, host);
-        fresh.DispatchHostMessage(c.message[1], c.message[2], c.message);
+        fresh.DispatchHostMessage(c.message[1], c.message[2], c.message, closing);
         const auto snapshot = freshScreen.Snapshot();
         EXPECT_EQ(ScreenDump::Text(snapshot, c.column, c.row, c.width, c.height), c.text);
         EXPECT_EQ(ScreenDump::Attributes(snapshot, c.column, c.row, c.width, c.height),
@@ -279,7 +280,7 @@ TEST_F(CVantorCmdTest, MessagesShorterThanTheirFieldsAreNotRun) {
     // Only a caller that bypasses the framing can do this; nothing may be read past the end.
     for (std::uint8_t code : {0x05, 0x09, 0x0A, 0x0D, 0x0E, 0x23, 0x32, 0x3E, 0x3F, 0x78}) {
         const Bytes truncated = {0x02, 0x01, code};
-        cmd().DispatchHostMessage(1, code, truncated);
+        cmd().DispatchHostMessage(1, code, truncated, closing);
     }
     EXPECT_EQ(ScreenDump::Attributes(screen.Snapshot()), Lines("D200*80", 25));
 }

@@ -89,7 +89,8 @@ TEST(KeySenderTest, ForcedReleaseSendsThePlayerMarkerWhateverTheScanCode) {
 }
 
 class NullSink : public IHostMessageSink {
-    void DispatchHostMessage(std::uint8_t, std::uint8_t, std::span<const std::uint8_t>) override {}
+    void DispatchHostMessage(std::uint8_t, std::uint8_t, std::span<const std::uint8_t>,
+                             const CancelToken&) override {}
     void ShowHostPicture(int, int, const std::string&) override {}
     void HoldScreenRepaint(bool) override {}
 };
