@@ -1,5 +1,6 @@
 #include "core/settings/CQX44Setting.h"
 #include "ui/app/CQX44SimDlg.h"
+#include "ui/app/TerminationWatcher.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -21,6 +22,7 @@ int main(int argc, char* argv[]) {
         qx44::CQX44Setting::SetFilePathOverride(parser.value(settings).toStdString());
     }
 
+    qx44::TerminationWatcher termination;
     qx44::CQX44SimDlg window;
     if (parser.isSet(windowed)) {
         window.resize(1024, 768);

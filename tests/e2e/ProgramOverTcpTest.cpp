@@ -1,0 +1,92 @@
+#include "support/Bytes.h"
+#include "support/ChildProcess.h"
+#include "support/TcpTestClient.h"
+#include "support/TempDir.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+namespace qx44 {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Bytes;
+
+std::uint16_t FreePort() {
+    UniqueFd probe(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    ::bind(probe.Get(), reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    ::getsockname(probe.Get(), reinterpret_cast<sockaddr*>(&address), &length);
+    return ntohs(address.sin_port);
+}
+
+bool PortIsFree(std::uint16_t port) {
+    UniqueFd probe(::socket(AF_INET, SOCK_STREAM, 0));
+    const int on = 1;
+    ::setsockopt(probe.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_port = htons(port);
+    return ::bind(probe.Get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+}
+
+// Connects once the program listens.
+std::unique_ptr<test::TcpTestClient> ConnectWhenListening(std::uint16_t port) {
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    for (;;) {
+        try {
+            return std::make_unique<test::TcpTestClient>(port);
+        } catch (const std::runtime_error&) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                throw;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+    }
+}
+
+// Asks the identity query and waits for the answer, which proves the host is served.
+void ExpectAnswered(test::TcpTestClient& host) {
+    host.Send(Bytes{0x02, 0x01, 0x11, 0x03});
+    EXPECT_EQ(host.Receive(5, 5s), (Bytes{0x02, 0x01, 0x14, 0x10, 0x03}));
+}
+
+TEST(ProgramOverTcpTest, ServesHostsAndEndsCleanlyOnSigterm) {
+    test::TempDir dir;
+    const std::uint16_t port = FreePort();
+    test::TempDir::WriteText(dir.File("setting.txt"),
+                             "[Net]\nPortNum=" + std::to_string(port) + "\n[Main]\nBeeping=0\n");
+    test::ChildProcess program(QX44SIM_PATH, {"--windowed", "--settings", dir.File("setting.txt")},
+                               {"QT_QPA_PLATFORM=offscreen"});
+
+    auto host = ConnectWhenListening(port);
+    host->Send(Bytes{0x02, 0x01, 0x0A, 0x05, 0x05, 0x14, 0x06, 0x1F, 0x03});
+    host->Send(
+        Bytes{0x02, 0x01, 0x23, 0x07, 0x07, 0xD2, 0x00, 0x05, 'h', 'e', 'l', 'l', 'o', 0x03});
+    ExpectAnswered(*host);
+    host->Close();
+
+    auto again = ConnectWhenListening(port);
+    ExpectAnswered(*again);
+    auto replacement = ConnectWhenListening(port);
+    EXPECT_TRUE(again->WaitClosed()) << "a new host replaces the old one";
+    ExpectAnswered(*replacement);
+
+    program.Signal(SIGTERM);
+    const auto status = program.WaitForExit(20s);
+    ASSERT_TRUE(status.has_value()) << "still running after SIGTERM";
+    EXPECT_TRUE(WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    EXPECT_TRUE(replacement->WaitClosed());
+    EXPECT_TRUE(PortIsFree(port));
+}
+
+} // namespace
+} // namespace qx44
