@@ -1,4 +1,5 @@
 // Host stream throughput of the framing and dispatch, with a handler that only counts.
+#include "FeedInReads.h"
 #include "core/hostlink/MessageFramer.h"
 
 #include <algorithm>
@@ -48,19 +49,12 @@ Bytes SmallMessages(std::size_t count) {
     return stream;
 }
 
-// Feeds the stream in reads of `readSize` bytes, as the receive thread would.
 void Frame(benchmark::State& state, const Bytes& stream, std::size_t readSize) {
     CountingSink sink;
     qx44::MessageFramer framer(sink, "/dev/null");
     qx44::CancelToken closing;
     for (auto _ : state) {
-        for (std::size_t from = 0; from < stream.size(); from += readSize) {
-            const std::size_t n = std::min(readSize, stream.size() - from);
-            auto space = framer.Buffer().FreeSpace();
-            std::copy_n(stream.begin() + static_cast<long>(from), n, space.begin());
-            framer.Buffer().Advance(n);
-            framer.ProcessReceived(closing);
-        }
+        FeedInReads(framer, stream, readSize, closing);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * stream.size()));
     state.counters["messages/s"] =

@@ -1,4 +1,5 @@
 // Host stream turned into cells: framing, dispatch and the real screen handlers.
+#include "FeedInReads.h"
 #include "core/hostlink/IHostSender.h"
 #include "core/hostlink/MessageFramer.h"
 #include "core/interpreter/CVantorCmd.h"
@@ -55,13 +56,7 @@ void BM_HostStreamToCells(benchmark::State& state) {
     qx44::CancelToken closing;
     const std::size_t readSize = 1460;
     for (auto _ : state) {
-        for (std::size_t from = 0; from < stream.size(); from += readSize) {
-            const std::size_t n = std::min(readSize, stream.size() - from);
-            auto space = framer.Buffer().FreeSpace();
-            std::copy_n(stream.begin() + static_cast<long>(from), n, space.begin());
-            framer.Buffer().Advance(n);
-            framer.ProcessReceived(closing);
-        }
+        FeedInReads(framer, stream, readSize, closing);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * stream.size()));
 }

@@ -6,6 +6,7 @@
 #include "core/settings/CQX44Setting.h"
 #include "platform/TermiosSerialDeviceFactory.h"
 #include "support/Bytes.h"
+#include "support/SerialErrors.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
@@ -29,14 +30,7 @@ using Clock = std::chrono::steady_clock;
 constexpr SerialTimeouts kSerialTimeouts{2ms, 2ms, 100ms, 2ms, 100ms};
 constexpr SerialTimeouts kPrinterTimeouts{2ms, 0ms, 0ms, 1ms, 10ms};
 
-int ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const CSerialException& error) {
-        return error.GetErrorCode();
-    }
-    return 0;
-}
+using test::ErrorOf;
 
 // COM1 is a pseudo-terminal, COM2 a device that does not exist.
 class SerialOverPty : public testing::Test {

@@ -3,6 +3,7 @@
 #include "core/hostlink/CSerialException.h"
 #include "support/Bytes.h"
 #include "support/FakeSerialPorts.h"
+#include "support/SerialErrors.h"
 
 #include <cerrno>
 #include <functional>
@@ -19,14 +20,7 @@ using Line = FakeSerialPorts::Line;
 
 constexpr SerialTimeouts kSerialTimeouts{2ms, 2ms, 100ms, 2ms, 100ms};
 
-int ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const CSerialException& error) {
-        return error.GetErrorCode();
-    }
-    return 0;
-}
+using test::ErrorOf;
 
 void OpenCom(CSerialPort& port, int number, bool overlapped = false) {
     port.Open(number, 9600, SerialParity::None, 8, SerialStopBits::One, SerialFlow::None,
