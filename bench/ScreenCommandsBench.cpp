@@ -1,5 +1,6 @@
 // Host stream turned into cells: framing, dispatch and the real screen handlers.
 #include "FeedInReads.h"
+#include "core/hostlink/CSerialException.h"
 #include "core/hostlink/IHostSender.h"
 #include "core/hostlink/MessageFramer.h"
 #include "core/interpreter/CVantorCmd.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cerrno>
 #include <cstdlib>
 #include <vector>
 
@@ -18,6 +20,33 @@ using Bytes = std::vector<std::uint8_t>;
 class NoHost : public qx44::IHostSender {
 public:
     void SendToHost(std::span<const std::uint8_t>) override {}
+};
+
+// The stream has no device commands; these only complete the interpreter.
+class NoSerialDevices : public qx44::ISerialDeviceFactory {
+public:
+    std::unique_ptr<qx44::ISerialDevice> CreateDevice() override {
+        return std::make_unique<Absent>();
+    }
+
+private:
+    class Absent : public qx44::ISerialDevice {
+    public:
+        void Open(int, const qx44::SerialLineSettings&) override {
+            throw qx44::CSerialException(ENOENT);
+        }
+        void Close() override {}
+        bool IsOpen() const override { return false; }
+        std::size_t Read(std::span<std::uint8_t>) override { return 0; }
+        std::size_t Write(std::span<const std::uint8_t>) override { return 0; }
+        qx44::SerialQueueStatus QueryStatus() override { return {}; }
+        void SetTimeouts(const qx44::SerialTimeouts&) override {}
+    };
+};
+
+class SilentBeeper : public qx44::IBeeper {
+public:
+    void Beep(int, std::chrono::milliseconds, const qx44::CancelToken&) override {}
 };
 
 void Append(Bytes& stream, std::initializer_list<std::uint8_t> head, std::size_t payload) {
@@ -51,7 +80,9 @@ void BM_HostStreamToCells(benchmark::State& state) {
     qx44::CConsoleWin screen;
     qx44::CVantorBar bar;
     NoHost host;
-    qx44::CVantorCmd cmd(screen, bar, host);
+    NoSerialDevices serialDevices;
+    SilentBeeper beeper;
+    qx44::CVantorCmd cmd(screen, bar, host, serialDevices, beeper);
     qx44::MessageFramer framer(cmd, "/dev/null");
     qx44::CancelToken closing;
     const std::size_t readSize = 1460;

@@ -7,6 +7,7 @@
 #include "core/settings/CQX44Setting.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace qx44 {
 
@@ -17,6 +18,14 @@ constexpr std::uint8_t kMouseUp = 0x2D;
 constexpr std::uint8_t kMouseDoubleClick = 0x55;
 constexpr std::uint8_t kStatusLineRow = 25;
 constexpr std::uint8_t kSpace = 32;
+constexpr std::uint8_t kAcknowledge = 0x35;
+constexpr std::uint8_t kPortStatus = 0x34;
+constexpr std::uint8_t kPrinterStatusPort = 0xFE;
+
+constexpr std::chrono::milliseconds kBeepUnit{250};
+constexpr std::chrono::milliseconds kStartupBeep{750};
+constexpr int kBeepBaseHz = 2000;
+constexpr int kBeepStepHz = 40;
 
 // The host's sixteen colour numbers as palette indexes.
 constexpr std::array<int, 16> kColourTable = {215, 210, 191, 186, 29, 29, 57, 234,
@@ -43,6 +52,13 @@ std::span<const std::uint8_t> TextField(std::span<const std::uint8_t> message, s
                            std::min({count, CVantorCmd::kTextArea - 1, message.size() - offset}));
 }
 
+// The data of an output command: byte 3 counts it and it starts at byte 4. A message that ends
+// early gives fewer bytes than counted, which then never earn an acknowledgement.
+std::span<const std::uint8_t> OutputData(std::span<const std::uint8_t> message) {
+    constexpr std::size_t kOffset = 4;
+    return message.subspan(kOffset, std::min<std::size_t>(message[3], message.size() - kOffset));
+}
+
 std::size_t CopyReply(CVantorCmd::ReplyBuffer& buffer, const StationMessage& message) {
     const auto bytes = message.Bytes();
     std::copy(bytes.begin(), bytes.end(), buffer.begin());
@@ -51,12 +67,14 @@ std::size_t CopyReply(CVantorCmd::ReplyBuffer& buffer, const StationMessage& mes
 
 } // namespace
 
-CVantorCmd::CVantorCmd(CConsoleWin& textScreen, CVantorBar& statusLine, IHostSender& host)
+CVantorCmd::CVantorCmd(CConsoleWin& textScreen, CVantorBar& statusLine, IHostSender& host,
+                       ISerialDeviceFactory& serialDevices, IBeeper& beeper)
     : textScreen_(textScreen), statusLine_(statusLine), host_(host),
-      beeperPitch_(CQX44Setting().GetPitch()), stationAddress_(CQX44Setting().GetAddress()) {}
+      beeperPitch_(CQX44Setting().GetPitch()), stationAddress_(CQX44Setting().GetAddress()),
+      serialPorts_(serialDevices), beeper_(beeper) {}
 
 void CVantorCmd::DispatchHostMessage(std::uint8_t, std::uint8_t code, Message message,
-                                     const CancelToken&) {
+                                     const CancelToken& connectionClosing) {
     if (message.empty()) {
         return;
     }
@@ -77,8 +95,20 @@ void CVantorCmd::DispatchHostMessage(std::uint8_t, std::uint8_t code, Message me
     case 0x0E:
         FillWithCharacter(message);
         break;
+    case 0x0F:
+        WriteToSerial(1, message);
+        break;
+    case 0x10:
+        BeepAtPitch(message, connectionClosing);
+        break;
     case 0x11:
         Reply(0x14, 0x10);
+        break;
+    case 0x1F:
+        WriteToSerial(2, message);
+        break;
+    case 0x22:
+        BeepAtStep(message, connectionClosing);
         break;
     case 0x23:
         PutIndexedText(message);
@@ -97,6 +127,12 @@ void CVantorCmd::DispatchHostMessage(std::uint8_t, std::uint8_t code, Message me
         break;
     case 0x3F:
         DrawTable(message);
+        break;
+    case 0x42:
+        ReplyPortStatus(message, connectionClosing);
+        break;
+    case 0x50:
+        WriteToPrinter(message);
         break;
     case 0x78:
         PutTextOrStatusText(message);
@@ -184,6 +220,70 @@ void CVantorCmd::DrawTable(Message message) {
         textScreen_.DrawTable(message[4], message[3], message[5], message[6], message[7],
                               message[8], message[9], message[10], message[11]);
     }
+}
+
+void CVantorCmd::PollSerialPorts() {
+    serialPorts_.Poll([this](std::uint8_t code, std::uint8_t byte) { Reply(code, byte); });
+}
+
+void CVantorCmd::StartupBeep() {
+    static const CancelToken never;
+    StartupBeep(never);
+}
+
+void CVantorCmd::StartupBeep(const CancelToken& cancel) {
+    beeper_.Beep(beeperPitch_, kStartupBeep, cancel);
+}
+
+void CVantorCmd::BeepAtPitch(Message message, const CancelToken& connectionClosing) {
+    if (Holds(message, 4)) {
+        beeper_.Beep(beeperPitch_, kBeepUnit * message[3], connectionClosing);
+    }
+}
+
+void CVantorCmd::BeepAtStep(Message message, const CancelToken& connectionClosing) {
+    if (Holds(message, 5)) {
+        beeper_.Beep(kBeepBaseHz + kBeepStepHz * message[4], kBeepUnit * message[3],
+                     connectionClosing);
+    }
+}
+
+void CVantorCmd::WriteToSerial(int k, Message message) {
+    if (!Holds(message, 4)) {
+        return;
+    }
+    const auto data = OutputData(message);
+    if (serialPorts_.WriteSerial(k, data) && data.size() == message[3]) {
+        Acknowledge();
+    }
+}
+
+void CVantorCmd::WriteToPrinter(Message message) {
+    if (!Holds(message, 4)) {
+        return;
+    }
+    const auto data = OutputData(message);
+    if (serialPorts_.WritePrinter(data) && data.size() == message[3]) {
+        Acknowledge();
+    }
+}
+
+void CVantorCmd::ReplyPortStatus(Message message, const CancelToken& connectionClosing) {
+    if (!Holds(message, 4)) {
+        return;
+    }
+    const std::uint8_t port = message[3];
+    if (port == kPrinterStatusPort) {
+        serialPorts_.CheckPrinterStatus(connectionClosing, [this](std::uint8_t status) {
+            Reply(kPortStatus, kPrinterStatusPort, status);
+        });
+        return;
+    }
+    Reply(kPortStatus, port, serialPorts_.SerialStatus(port));
+}
+
+void CVantorCmd::Acknowledge() {
+    SendToHost(StationMessage(Address(), kAcknowledge).Bytes());
 }
 
 void CVantorCmd::Reply(std::uint8_t code, std::uint8_t value) {

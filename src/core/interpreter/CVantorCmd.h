@@ -1,7 +1,11 @@
 #pragma once
 
+#include "core/common/CancelToken.h"
+#include "core/common/IBeeper.h"
 #include "core/hostlink/IHostMessageSink.h"
 #include "core/hostlink/IHostSender.h"
+#include "core/hostlink/ISerialDevice.h"
+#include "core/interpreter/SerialPassThrough.h"
 
 #include <array>
 #include <atomic>
@@ -24,8 +28,10 @@ public:
     // A host text field is copied into an area of this size, leaving room for its terminator.
     static constexpr std::size_t kTextArea = 256;
 
-    // Reads the station address and the beeper pitch once, from the settings file.
-    CVantorCmd(CConsoleWin& textScreen, CVantorBar& statusLine, IHostSender& host);
+    // Reads the station address and the beeper pitch once, from the settings file. The serial
+    // ports are made by `serialDevices` and stay closed until first used.
+    CVantorCmd(CConsoleWin& textScreen, CVantorBar& statusLine, IHostSender& host,
+               ISerialDeviceFactory& serialDevices, IBeeper& beeper);
 
     void DispatchHostMessage(std::uint8_t address, std::uint8_t code,
                              std::span<const std::uint8_t> message,
@@ -52,6 +58,24 @@ public:
     int StationAddress() const { return stationAddress_; }
     int BeeperPitch() const { return beeperPitch_; }
 
+    // Set by the main window at its initialisation, before its timers start: Main/UsbMap and
+    // Main/UsbEnabled.
+    void SetPrinterPortNumber(int port) { serialPorts_.SetPrinterPortNumber(port); }
+    int PrinterPortNumber() const { return serialPorts_.PrinterPortNumber(); }
+    void SetUsbPrinterEnabled(bool enabled) { serialPorts_.SetUsbPrinterEnabled(enabled); }
+    bool IsUsbPrinterEnabled() const { return serialPorts_.IsUsbPrinterEnabled(); }
+
+    void EnsureSerialOpen(int k) { serialPorts_.EnsureSerialOpen(k); }
+    bool EnsurePrinterOpen() { return serialPorts_.EnsurePrinterOpen(); }
+    // Forwards at most one waiting byte from each port to the host. The main window calls it
+    // from timer 1 while a host is connected and from timer 2 always, on the UI thread.
+    void PollSerialPorts();
+
+    // The tone the station gives when it starts, held for its whole length unless `cancel` ends
+    // it.
+    void StartupBeep();
+    void StartupBeep(const CancelToken& cancel);
+
 private:
     using Message = std::span<const std::uint8_t>;
 
@@ -67,7 +91,14 @@ private:
     void ClearWithBackground(Message message);
     void DrawTable(Message message);
 
-    // Identity queries.
+    // Device commands.
+    void BeepAtPitch(Message message, const CancelToken& connectionClosing);
+    void BeepAtStep(Message message, const CancelToken& connectionClosing);
+    void WriteToSerial(int k, Message message);
+    void WriteToPrinter(Message message);
+    void ReplyPortStatus(Message message, const CancelToken& connectionClosing);
+    void Acknowledge();
+
     void Reply(std::uint8_t code, std::uint8_t value);
     void Reply(std::uint8_t code, std::uint8_t value, std::uint8_t value2);
 
@@ -80,6 +111,10 @@ private:
     std::atomic<bool> infoScreenPending_{true};
     int beeperPitch_;
     int stationAddress_;
+    // The printer port number, Serial1, Serial2, the printer switch, the printer port and its
+    // busy flag.
+    SerialPassThrough serialPorts_;
+    IBeeper& beeper_;
 };
 
 } // namespace qx44

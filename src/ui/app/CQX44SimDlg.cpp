@@ -7,7 +7,8 @@
 namespace qx44 {
 
 CQX44SimDlg::CQX44SimDlg(QWidget* parent)
-    : QWidget(parent), cmd_(textScreen_, statusLine_, hostLink_), hostLink_(cmd_, ui_, *this) {
+    : QWidget(parent), cmd_(textScreen_, statusLine_, hostLink_, serialDevices_, beeper_),
+      hostLink_(cmd_, ui_, *this) {
     setWindowTitle("QX4400");
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);

@@ -6,6 +6,8 @@
 #include "core/interpreter/CVantorCmd.h"
 #include "core/screen/CConsoleWin.h"
 #include "core/screen/CVantorBar.h"
+#include "platform/AlsaBeeper.h"
+#include "platform/TermiosSerialDeviceFactory.h"
 #include "ui/app/QtUiThread.h"
 
 #include <QSocketNotifier>
@@ -38,6 +40,8 @@ private:
     QtUiThread ui_{this};
     CConsoleWin textScreen_;
     CVantorBar statusLine_;
+    TermiosSerialDeviceFactory serialDevices_;
+    AlsaBeeper beeper_;
     // The interpreter outlives the host link, whose receive thread calls into it.
     CVantorCmd cmd_;
     HostLink hostLink_;

@@ -5,6 +5,8 @@
 #include "core/screen/ScreenDump.h"
 #include "core/settings/CQX44Setting.h"
 #include "support/Bytes.h"
+#include "support/FakeSerialPorts.h"
+#include "support/RecordingBeeper.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +43,7 @@ protected:
     }
     CVantorCmd& cmd() {
         if (!cmd_) {
-            cmd_ = std::make_unique<CVantorCmd>(screen, bar, host);
+            cmd_ = std::make_unique<CVantorCmd>(screen, bar, host, ports, beeper);
         }
         return *cmd_;
     }
@@ -57,6 +59,8 @@ protected:
     CConsoleWin screen;
     CVantorBar bar;
     RecordingHost host;
+    test::FakeSerialPorts ports;
+    test::RecordingBeeper beeper;
     std::unique_ptr<CVantorCmd> cmd_;
 };
 
@@ -159,7 +163,7 @@ TEST_F(CVantorCmdTest, TextCommands) {
         SCOPED_TRACE(c.name);
         CConsoleWin freshScreen;
         CVantorBar freshBar;
-        CVantorCmd fresh(freshScreen, freshBar, host);
+        CVantorCmd fresh(freshScreen, freshBar, host, ports, beeper);
         fresh.DispatchHostMessage(c.message[1], c.message[2], c.message, closing);
         const CDosScreen& target = c.statusLine ? static_cast<CDosScreen&>(freshBar) : freshScreen;
         const CDosScreen& other = c.statusLine ? static_cast<CDosScreen&>(freshScreen) : freshBar;
@@ -174,7 +178,7 @@ TEST_F(CVantorCmdTest, TextCommands) {
 TEST_F(CVantorCmdTest, LongTextIsCutTo255Bytes) {
     for (const std::size_t announced : {255u, 256u, 300u}) {
         CConsoleWin freshScreen;
-        CVantorCmd fresh(freshScreen, bar, host);
+        CVantorCmd fresh(freshScreen, bar, host, ports, beeper);
         Bytes message = {0x02,
                          0x01,
                          0x0D,
@@ -244,7 +248,7 @@ TEST_F(CVantorCmdTest, AreaCommands) {
         SCOPED_TRACE(c.name);
         CConsoleWin freshScreen;
         freshScreen.FillArea(0, 0, 169, 52, 'x', 0x1111);
-        CVantorCmd fresh(freshScreen, bar, host);
+        CVantorCmd fresh(freshScreen, bar, host, ports, beeper);
         fresh.DispatchHostMessage(c.message[1], c.message[2], c.message, closing);
         const auto snapshot = freshScreen.Snapshot();
         EXPECT_EQ(ScreenDump::Text(snapshot, c.column, c.row, c.width, c.height), c.text);

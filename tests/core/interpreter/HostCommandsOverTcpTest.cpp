@@ -5,6 +5,8 @@
 #include "core/screen/ScreenDump.h"
 #include "core/settings/CQX44Setting.h"
 #include "support/Bytes.h"
+#include "support/FakeSerialPorts.h"
+#include "support/RecordingBeeper.h"
 #include "support/TcpTestClient.h"
 #include "support/TempDir.h"
 #include "support/TestUiThread.h"
@@ -53,7 +55,9 @@ protected:
     CVantorBar bar;
     test::TestUiThread ui;
     IHostLinkEvents events;
-    CVantorCmd cmd{screen, bar, link};
+    test::FakeSerialPorts ports;
+    test::RecordingBeeper beeper;
+    CVantorCmd cmd{screen, bar, link, ports, beeper};
     HostLink link{cmd, ui, events, dir.File("tmp.bmp")};
     std::unique_ptr<test::TcpTestClient> host;
 };

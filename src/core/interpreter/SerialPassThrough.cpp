@@ -1,0 +1,270 @@
+#include "core/interpreter/SerialPassThrough.h"
+
+#include "core/hostlink/CSerialException.h"
+#include "core/settings/CQX44Setting.h"
+
+#include <array>
+#include <mutex>
+
+namespace qx44 {
+
+namespace {
+
+constexpr std::uint8_t kReady = 0x00;
+constexpr std::uint8_t kNotReady = 0xFF;
+
+// GS a 14: the printer reports its status in blocks of four bytes.
+constexpr std::array<std::uint8_t, 3> kStatusQuery = {0x1D, 0x61, 0x0E};
+
+using StatusBlock = std::array<std::uint8_t, 4>;
+
+bool IsNotReady(const StatusBlock& block) {
+    constexpr std::uint8_t kOffline = 0x08;
+    constexpr std::uint8_t kCoverOpen = 0x20;
+    constexpr std::uint8_t kPaperNearEnd = 0x03;
+    constexpr std::uint8_t kPaperEnd = 0x0C;
+    return (block[0] & (kOffline | kCoverOpen)) != 0 ||
+           (block[2] & (kPaperNearEnd | kPaperEnd)) != 0;
+}
+
+// Cleared on every way out of the status check, so the poll never loses the printer for good.
+class BusyFlag {
+public:
+    explicit BusyFlag(std::atomic<bool>& flag) : flag_(flag) { flag_ = true; }
+    BusyFlag(const BusyFlag&) = delete;
+    BusyFlag& operator=(const BusyFlag&) = delete;
+    ~BusyFlag() { flag_ = false; }
+
+private:
+    std::atomic<bool>& flag_;
+};
+
+bool IsSerial(int k) {
+    return k == 1 || k == 2;
+}
+
+} // namespace
+
+SerialPassThrough::SerialPassThrough(ISerialDeviceFactory& factory)
+    : serial1_(factory), serial2_(factory), printer_(factory) {}
+
+void SerialPassThrough::EnsureSerialOpen(int k) {
+    if (!IsSerial(k)) {
+        return;
+    }
+    CSerialPort& port = Serial(k);
+    std::lock_guard lock(port);
+    if (port.IsOpen()) {
+        return;
+    }
+    int baud = 0;
+    int parity = 0;
+    int bits = 0;
+    int flow = 0;
+    CQX44Setting().GetSerial(k, baud, parity, bits, flow);
+    try {
+        port.Open(k, baud, static_cast<SerialParity>(parity), bits, SerialStopBits::One,
+                  flow == 0 ? SerialFlow::None : SerialFlow::Hardware, false);
+        port.SetTimeouts(kSerialTimeouts);
+    } catch (const CSerialException&) {
+        // A missing or busy device is tried again by the next poll; one that refused its line
+        // settings stays open with the settings it had.
+    }
+}
+
+bool SerialPassThrough::EnsurePrinterOpen() {
+    const int number = PrinterPortNumber();
+    std::lock_guard lock(printer_);
+    if (printer_.IsOpen()) {
+        return true;
+    }
+    // No COM port has a number below 1: the main window has not mapped the printer yet.
+    if (number < 1) {
+        return false;
+    }
+    try {
+        printer_.Open(number, kPrinterBaud, SerialParity::None, 8, SerialStopBits::One,
+                      SerialFlow::None, false);
+        printer_.SetTimeouts(kPrinterTimeouts);
+        return true;
+    } catch (const CSerialException&) {
+        return false;
+    }
+}
+
+void SerialPassThrough::Poll(const Forward& forward) {
+    const auto forwardFrom = [&](std::optional<std::uint8_t> byte, int kind) {
+        if (!byte) {
+            return;
+        }
+        if (const auto code = InputCode(kind)) {
+            forward(*code, *byte);
+        }
+    };
+
+    EnsureSerialOpen(1);
+    forwardFrom(ReadWaitingByte(serial1_), 1);
+    EnsureSerialOpen(2);
+    forwardFrom(ReadWaitingByte(serial2_), 2);
+
+    if (!IsUsbPrinterEnabled() || IsPrinterBusy()) {
+        return;
+    }
+    std::optional<std::uint8_t> byte;
+    {
+        // The busy flag is set under this lock, so a check that started meanwhile is seen here.
+        std::lock_guard lock(printer_);
+        if (IsPrinterBusy() || !EnsurePrinterOpen()) {
+            return;
+        }
+        byte = ReadWaitingByte(printer_);
+    }
+    forwardFrom(byte, PrinterPortNumber());
+}
+
+bool SerialPassThrough::WriteSerial(int k, std::span<const std::uint8_t> bytes) {
+    if (!IsSerial(k)) {
+        return false;
+    }
+    CSerialPort& port = Serial(k);
+    std::lock_guard lock(port);
+    EnsureSerialOpen(k);
+    if (!port.IsOpen()) {
+        return false;
+    }
+    try {
+        return port.Write(bytes) == bytes.size();
+    } catch (const CSerialException&) {
+        return false;
+    }
+}
+
+bool SerialPassThrough::WritePrinter(std::span<const std::uint8_t> bytes) {
+    if (!IsUsbPrinterEnabled()) {
+        return false;
+    }
+    std::lock_guard lock(printer_);
+    EnsurePrinterOpen();
+    if (!printer_.IsOpen()) {
+        return false;
+    }
+    try {
+        return printer_.Write(bytes) == bytes.size();
+    } catch (const CSerialException&) {
+        printer_.Close();
+        return false;
+    }
+}
+
+std::uint8_t SerialPassThrough::SerialStatus(int k) {
+    if (!IsSerial(k)) {
+        return kReady;
+    }
+    CSerialPort& port = Serial(k);
+    std::lock_guard lock(port);
+    if (!port.IsOpen()) {
+        return kNotReady;
+    }
+    return port.QueryStatus().output > 0 ? kNotReady : kReady;
+}
+
+void SerialPassThrough::CheckPrinterStatus(const CancelToken& connectionClosing,
+                                           const Reply& reply) {
+    std::unique_lock lock(printer_);
+    const BusyFlag busy(printerBusy_);
+    const bool asked = SendStatusQuery();
+    lock.unlock();
+    if (!asked) {
+        reply(kNotReady);
+        return;
+    }
+    // The host is gone: nobody waits for the answer.
+    if (connectionClosing.WaitFor(kStatusAnswerWait)) {
+        return;
+    }
+    if (const auto status = ReadPrinterStatus(connectionClosing)) {
+        reply(*status);
+    }
+}
+
+std::optional<std::uint8_t> SerialPassThrough::ReadWaitingByte(CSerialPort& port) {
+    std::lock_guard lock(port);
+    if (!port.IsOpen() || port.QueryStatus().input == 0) {
+        return std::nullopt;
+    }
+    std::uint8_t byte = 0;
+    try {
+        if (port.Read(std::span(&byte, 1)) == 1) {
+            return byte;
+        }
+    } catch (const CSerialException&) {
+        port.Close();
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint8_t> SerialPassThrough::InputCode(int kind) const {
+    // The printer's kind is its port number, so a printer on COM1 or COM2 reports as that port.
+    if (kind == 1) {
+        return kSerial1Input;
+    }
+    if (kind == 2) {
+        return kSerial2Input;
+    }
+    const int printer = PrinterPortNumber();
+    if (kind == printer && printer >= 0 && IsUsbPrinterEnabled()) {
+        return kPrinterInput;
+    }
+    return std::nullopt;
+}
+
+bool SerialPassThrough::SendStatusQuery() {
+    EnsurePrinterOpen();
+    if (!printer_.IsOpen()) {
+        return false;
+    }
+    try {
+        // A query cut short leaves the printer inside a command; it is treated like a failed one.
+        if (printer_.Write(kStatusQuery) == kStatusQuery.size()) {
+            return true;
+        }
+    } catch (const CSerialException&) {
+    }
+    printer_.Close();
+    return false;
+}
+
+std::optional<std::uint8_t>
+SerialPassThrough::ReadPrinterStatus(const CancelToken& connectionClosing) {
+    std::lock_guard lock(printer_);
+    std::optional<StatusBlock> latest;
+    int blocks = 0;
+    while (printer_.QueryStatus().input > 0) {
+        if (connectionClosing.IsCancelled()) {
+            return std::nullopt;
+        }
+        StatusBlock block{};
+        try {
+            if (printer_.Read(block) < block.size()) {
+                break;
+            }
+        } catch (const CSerialException&) {
+            printer_.Close();
+            return kNotReady;
+        }
+        latest = block;
+        if (++blocks == kMaxStatusBlocks) {
+            return std::nullopt;
+        }
+    }
+    if (!latest) {
+        return kNotReady;
+    }
+    if (IsNotReady(*latest)) {
+        printer_.Close();
+        return kNotReady;
+    }
+    return kReady;
+}
+
+} // namespace qx44

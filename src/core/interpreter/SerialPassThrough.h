@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/common/CancelToken.h"
+#include "core/hostlink/CSerialPort.h"
+#include "core/hostlink/ISerialDevice.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+
+namespace qx44 {
+
+// The station's serial side: COM1, COM2 and the receipt printer on its mapped COM port. The UI
+// thread's poll and the receive thread's commands use the same ports; each sequence of calls on a
+// port (open and its timeouts, queue status and the read) holds that port's lock, and the printer
+// busy flag keeps the poll off the printer while a status check waits for its answer.
+class SerialPassThrough {
+public:
+    static constexpr SerialTimeouts kSerialTimeouts{
+        .readInterval = std::chrono::milliseconds(2),
+        .readTotalPerByte = std::chrono::milliseconds(2),
+        .readTotalConstant = std::chrono::milliseconds(100),
+        .writeTotalPerByte = std::chrono::milliseconds(2),
+        .writeTotalConstant = std::chrono::milliseconds(100)};
+    // No read total: a printer that does not answer costs nothing once its queue is found empty.
+    static constexpr SerialTimeouts kPrinterTimeouts{
+        .readInterval = std::chrono::milliseconds(2),
+        .writeTotalPerByte = std::chrono::milliseconds(1),
+        .writeTotalConstant = std::chrono::milliseconds(10)};
+    static constexpr int kPrinterBaud = 9600;
+    // A printer streaming status without end still lets the check finish.
+    static constexpr int kMaxStatusBlocks = 1024;
+    static constexpr std::chrono::milliseconds kStatusAnswerWait{40};
+
+    // The serial input codes a byte is forwarded with.
+    static constexpr std::uint8_t kSerial1Input = 0x12;
+    static constexpr std::uint8_t kSerial2Input = 0x22;
+    static constexpr std::uint8_t kPrinterInput = 0x52;
+
+    // Called with the input code and the byte, once per byte the poll takes from a port.
+    using Forward = std::function<void(std::uint8_t code, std::uint8_t byte)>;
+    using Reply = std::function<void(std::uint8_t status)>;
+
+    explicit SerialPassThrough(ISerialDeviceFactory& factory);
+
+    void SetPrinterPortNumber(int port) { printerPortNumber_ = port; }
+    int PrinterPortNumber() const { return printerPortNumber_.load(); }
+    void SetUsbPrinterEnabled(bool enabled) { usbPrinterEnabled_ = enabled; }
+    bool IsUsbPrinterEnabled() const { return usbPrinterEnabled_.load(); }
+
+    // Opens Serial `k` (1 or 2) from its settings section when it is closed; a port that cannot
+    // be opened is tried again at the next call.
+    void EnsureSerialOpen(int k);
+    // Opens the printer port when it is closed; true when it is open afterwards.
+    bool EnsurePrinterOpen();
+
+    // One byte at most from each open port, the printer only while enabled and not busy.
+    void Poll(const Forward& forward);
+
+    // True when the port is open and took every byte.
+    bool WriteSerial(int k, std::span<const std::uint8_t> bytes);
+    // The same for the printer; a printer that fails a write is closed.
+    bool WritePrinter(std::span<const std::uint8_t> bytes);
+
+    // 0xFF for a closed port or one whose output is still queued, 0 otherwise; never opens it.
+    std::uint8_t SerialStatus(int k);
+    // The ESC/POS status check. Replies 0x00 ready or 0xFF not ready or not answering, before
+    // the poll may use the printer again; does not reply when the printer is still streaming
+    // status blocks after the last one the check reads, or when the connection closed meanwhile.
+    void CheckPrinterStatus(const CancelToken& connectionClosing, const Reply& reply);
+
+    bool IsPrinterBusy() const { return printerBusy_.load(); }
+
+private:
+    CSerialPort& Serial(int k) { return k == 1 ? serial1_ : serial2_; }
+    // Reads one waiting byte from `port`; a port whose read fails is closed, so a device that was
+    // unplugged is found again by the next opening attempt.
+    std::optional<std::uint8_t> ReadWaitingByte(CSerialPort& port);
+    std::optional<std::uint8_t> InputCode(int kind) const;
+    bool SendStatusQuery();
+    std::optional<std::uint8_t> ReadPrinterStatus(const CancelToken& connectionClosing);
+
+    std::atomic<int> printerPortNumber_{-1};
+    CSerialPort serial1_;
+    CSerialPort serial2_;
+    std::atomic<bool> usbPrinterEnabled_{false};
+    CSerialPort printer_;
+    std::atomic<bool> printerBusy_{false};
+};
+
+} // namespace qx44
