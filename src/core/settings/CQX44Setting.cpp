@@ -1,5 +1,6 @@
 #include "core/settings/CQX44Setting.h"
 
+#include "core/settings/CNetCard.h"
 #include "core/settings/IDisplayInfo.h"
 
 #include <algorithm>
@@ -358,6 +359,10 @@ std::string CQX44Setting::GetStationName() {
         return {};
     }
     return std::string(name, ::strnlen(name, IniFile::kMaxStringLength));
+}
+
+std::string CQX44Setting::GetMacAddress() {
+    return CNetCard().GetAddressText(0);
 }
 
 bool CQX44Setting::GetDisplayMode(int& width, int& height, int& bitsPerPixel, int& frequency) {
