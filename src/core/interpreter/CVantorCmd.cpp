@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 namespace qx44 {
 
@@ -52,11 +53,14 @@ std::span<const std::uint8_t> TextField(std::span<const std::uint8_t> message, s
                            std::min({count, CVantorCmd::kTextArea - 1, message.size() - offset}));
 }
 
-// The data of an output command: byte 3 counts it and it starts at byte 4. A message that ends
-// early gives fewer bytes than counted, which then never earn an acknowledgement.
-std::span<const std::uint8_t> OutputData(std::span<const std::uint8_t> message) {
+// The data of an output command: byte 3 counts it and it starts at byte 4. Empty for a message
+// that does not hold its count, which a caller that skipped the framing could send.
+std::optional<std::span<const std::uint8_t>> OutputData(std::span<const std::uint8_t> message) {
     constexpr std::size_t kOffset = 4;
-    return message.subspan(kOffset, std::min<std::size_t>(message[3], message.size() - kOffset));
+    if (!Holds(message, kOffset) || !Holds(message, kOffset + message[3])) {
+        return std::nullopt;
+    }
+    return message.subspan(kOffset, message[3]);
 }
 
 std::size_t CopyReply(CVantorCmd::ReplyBuffer& buffer, const StationMessage& message) {
@@ -249,21 +253,15 @@ void CVantorCmd::BeepAtStep(Message message, const CancelToken& connectionClosin
 }
 
 void CVantorCmd::WriteToSerial(int k, Message message) {
-    if (!Holds(message, 4)) {
-        return;
-    }
     const auto data = OutputData(message);
-    if (serialPorts_.WriteSerial(k, data) && data.size() == message[3]) {
+    if (data && serialPorts_.WriteSerial(k, *data)) {
         Acknowledge();
     }
 }
 
 void CVantorCmd::WriteToPrinter(Message message) {
-    if (!Holds(message, 4)) {
-        return;
-    }
     const auto data = OutputData(message);
-    if (serialPorts_.WritePrinter(data) && data.size() == message[3]) {
+    if (data && serialPorts_.WritePrinter(*data)) {
         Acknowledge();
     }
 }

@@ -33,6 +33,19 @@ template <typename Condition> bool WaitFor(Condition condition) {
     return true;
 }
 
+// Holds the receive thread for the whole tone, as the real beeper does, and tells whether the
+// tone was cut short.
+class HeldTones : public test::RecordingBeeper {
+public:
+    HeldTones() { holdUntilCancelled = true; }
+    void Beep(int frequencyHz, std::chrono::milliseconds duration,
+              const CancelToken& cancel) override {
+        RecordingBeeper::Beep(frequencyHz, duration, cancel);
+        endedEarly = cancel.IsCancelled();
+    }
+    std::atomic<bool> endedEarly{false};
+};
+
 // The station's core as the main window wires it, with a real host on 127.0.0.1.
 class HostCommandsOverTcpTest : public ::testing::Test {
 protected:
@@ -56,7 +69,7 @@ protected:
     test::TestUiThread ui;
     IHostLinkEvents events;
     test::FakeSerialPorts ports;
-    test::RecordingBeeper beeper;
+    HeldTones beeper;
     CVantorCmd cmd{screen, bar, link, ports, beeper};
     HostLink link{cmd, ui, events, dir.File("tmp.bmp")};
     std::unique_ptr<test::TcpTestClient> host;
@@ -102,6 +115,37 @@ TEST_F(HostCommandsOverTcpTest, QueriesAreAnsweredOnTheNextTick) {
         received.insert(received.end(), more.begin(), more.end());
     }
     EXPECT_EQ(received, expected);
+}
+
+// The receive thread is inside a minute-long beep when its host goes away; the close must not
+// wait for the tone, and a host that comes back is answered at once.
+TEST_F(HostCommandsOverTcpTest, LongBeepEndsWhenItsConnectionCloses) {
+    host->Send(Bytes{0x02, 0x01, 0x10, 0xF0, 0x03});
+    ASSERT_TRUE(beeper.WaitForCalls(1));
+    EXPECT_EQ(beeper.Calls().front(), (test::RecordingBeeper::Call{2200, 60s}));
+    host->Close();
+
+    test::TcpTestClient next(link.Listener().Port());
+    pollfd pfd{link.Listener().Fd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&pfd, 1, 5000), 1);
+    link.AcceptHost();
+    EXPECT_TRUE(beeper.endedEarly) << "replacing the host cancelled the beep";
+
+    next.Send(Bytes{0x02, 0x01, 0x11, 0x03});
+    Bytes reply;
+    for (int tick = 0; tick < 50 && reply.size() < 5; ++tick) {
+        link.OnTimer1Tick();
+        const Bytes more = next.Receive(5 - reply.size(), 100ms);
+        reply.insert(reply.end(), more.begin(), more.end());
+    }
+    EXPECT_EQ(test::Hex(reply), "02 01 14 10 03");
+
+    next.Send(Bytes{0x02, 0x01, 0x22, 0xF0, 0x0A, 0x03});
+    ASSERT_TRUE(beeper.WaitForCalls(2));
+    beeper.endedEarly = false;
+    link.CloseAllConnections();
+    EXPECT_TRUE(beeper.endedEarly) << "closing the connection cancelled the beep";
+    EXPECT_TRUE(next.WaitClosed());
 }
 
 TEST_F(HostCommandsOverTcpTest, FloodWhilePainterCopiesCells) {
