@@ -4,6 +4,7 @@
 #include "core/screen/CConsoleWin.h"
 #include "core/screen/CGlobalFunction.h"
 #include "core/screen/CVantorBar.h"
+#include "core/screen/IPictureDisplay.h"
 #include "core/settings/CQX44Setting.h"
 
 #include <algorithm>
@@ -146,7 +147,19 @@ void CVantorCmd::DispatchHostMessage(std::uint8_t, std::uint8_t code, Message me
     }
 }
 
-void CVantorCmd::ShowHostPicture(int, int, const std::string&) {}
+void CVantorCmd::ShowHostPicture(int column, int row, const std::string& path) {
+    constexpr int kStatusLinePictureRow = 255;
+    IPictureDisplay* display =
+        row == kStatusLinePictureRow ? statusPictures_.load() : textPictures_.load();
+    if (display != nullptr) {
+        display->ShowPicture(column, row, path);
+    }
+}
+
+void CVantorCmd::SetPictureDisplays(IPictureDisplay* textScreen, IPictureDisplay* statusLine) {
+    textPictures_ = textScreen;
+    statusPictures_ = statusLine;
+}
 
 void CVantorCmd::HoldScreenRepaint(bool hold) {
     textScreen_.HoldPaint(hold);

@@ -18,6 +18,7 @@ namespace qx44 {
 
 class CConsoleWin;
 class CVantorBar;
+class IPictureDisplay;
 
 // The station's command interpreter: runs every host message on the receive thread and frames
 // everything the station says to the host.
@@ -37,6 +38,9 @@ public:
                              std::span<const std::uint8_t> message,
                              const CancelToken& connectionClosing) override;
     void ShowHostPicture(int column, int row, const std::string& path) override;
+    // The windows that draw host pictures over the two screens; row 255 means the status line.
+    // Set before the host link starts; a picture for a screen without one is left alone.
+    void SetPictureDisplays(IPictureDisplay* textScreen, IPictureDisplay* statusLine);
     void HoldScreenRepaint(bool hold) override;
 
     // True until the first host message has been dispatched; read by the UI thread when a host
@@ -61,9 +65,7 @@ public:
     // Set by the main window at its initialisation, before its timers start: Main/UsbMap and
     // Main/UsbEnabled.
     void SetPrinterPortNumber(int port) { serialPorts_.SetPrinterPortNumber(port); }
-    int PrinterPortNumber() const { return serialPorts_.PrinterPortNumber(); }
     void SetUsbPrinterEnabled(bool enabled) { serialPorts_.SetUsbPrinterEnabled(enabled); }
-    bool IsUsbPrinterEnabled() const { return serialPorts_.IsUsbPrinterEnabled(); }
 
     void EnsureSerialOpen(int k) { serialPorts_.EnsureSerialOpen(k); }
     bool EnsurePrinterOpen() { return serialPorts_.EnsurePrinterOpen(); }
@@ -109,6 +111,8 @@ private:
     CVantorBar& statusLine_;
     IHostSender& host_;
     std::atomic<bool> infoScreenPending_{true};
+    std::atomic<IPictureDisplay*> textPictures_{nullptr};
+    std::atomic<IPictureDisplay*> statusPictures_{nullptr};
     int beeperPitch_;
     int stationAddress_;
     // The printer port number, Serial1, Serial2, the printer switch, the printer port and its

@@ -55,7 +55,8 @@ public:
     // Opens Serial `k` (1 or 2) from its settings section when it is closed; a port that cannot
     // be opened is tried again at the next call.
     void EnsureSerialOpen(int k);
-    // Opens the printer port when it is closed; true when it is open afterwards.
+    // Opens the printer port when it is closed; true when it is open and set up. A device that
+    // opened but refused its line settings stays open and answers false this once.
     bool EnsurePrinterOpen();
 
     // One byte at most from each open port, the printer only while enabled and not busy.
@@ -66,16 +67,16 @@ public:
     // The same for the printer; a printer that fails a write is closed.
     bool WritePrinter(std::span<const std::uint8_t> bytes);
 
-    // 0xFF for a closed port or one whose output is still queued, 0 otherwise; never opens it.
+    // Serial k: 0xFF when closed or while output is still queued, else 0; any other port number
+    // is 0. Never opens a port.
     std::uint8_t SerialStatus(int k);
     // The ESC/POS status check. Replies 0x00 ready or 0xFF not ready or not answering, before
     // the poll may use the printer again; does not reply when the printer is still streaming
     // status blocks after the last one the check reads, or when the connection closed meanwhile.
     void CheckPrinterStatus(const CancelToken& connectionClosing, const Reply& reply);
 
-    bool IsPrinterBusy() const { return printerBusy_.load(); }
-
 private:
+    bool IsPrinterBusy() const { return printerBusy_.load(); }
     CSerialPort& Serial(int k) { return k == 1 ? serial1_ : serial2_; }
     // Reads one waiting byte from `port`; a port whose read fails is closed, so a device that was
     // unplugged is found again by the next opening attempt.

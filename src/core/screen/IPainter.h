@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/screen/PixelPoint.h"
+#include "core/screen/PixelRect.h"
+#include "core/screen/RgbColor.h"
+
+namespace qx44 {
+
+// What painting a screen needs from a drawing surface. The screen painter only ever asks for
+// these three things, so a test can record a paint exactly and a window can draw it however is
+// fastest.
+class IPainter {
+public:
+    virtual ~IPainter() = default;
+
+    virtual void FillRect(const PixelRect& rect, RgbColor colour) = 0;
+    // A one-pixel solid line, always horizontal or vertical, that covers `from` and stops one
+    // pixel short of `to`, as a pen line does; `from` equal to `to` covers nothing.
+    virtual void Line(PixelPoint from, PixelPoint to, RgbColor colour) = 0;
+    // One UTF-16 unit in the screen font, centred in `cell` on a single line and cut off at the
+    // cell's edges.
+    virtual void Glyph(const PixelRect& cell, char16_t code, RgbColor colour) = 0;
+};
+
+} // namespace qx44
