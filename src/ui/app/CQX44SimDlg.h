@@ -6,9 +6,13 @@
 #include "core/interpreter/CVantorCmd.h"
 #include "core/screen/CConsoleWin.h"
 #include "core/screen/CVantorBar.h"
+#include "core/screen/IScreenMouse.h"
 #include "platform/AlsaBeeper.h"
 #include "platform/TermiosSerialDeviceFactory.h"
 #include "ui/app/QtUiThread.h"
+#include "ui/screen/ScreenView.h"
+#include "ui/screen/StatusLineView.h"
+#include "ui/widgets/QtMessageBox.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -19,11 +23,12 @@ namespace qx44 {
 
 // The terminal's main window: owns the host link and the interpreter and drives them from the
 // Qt event loop (accepting, timer 1's send opportunities, closes posted by receive threads).
-class CQX44SimDlg : public QWidget, private IHostLinkEvents {
+class CQX44SimDlg : public QWidget, private IHostLinkEvents, private IScreenMouse {
     Q_OBJECT
 
 public:
     static constexpr int kTimer1Ms = 200;
+    static constexpr int kStatusLineHeight = 60;
 
     explicit CQX44SimDlg(QWidget* parent = nullptr);
     ~CQX44SimDlg() override;
@@ -32,14 +37,31 @@ public:
     bool StartListening();
     int NetworkState() const { return networkState_; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void SetNetworkState(int state) override;
+
+    // Clicks on either screen go to the host unchanged.
+    void MouseDown(int column, int row) override;
+    void MouseUp(int column, int row) override;
+    void MouseDoubleClick(int column, int row) override;
+
+    // The status line takes the bottom 60 pixels when Main/StatusLn is on; the text screen the
+    // rest, or everything.
+    void LayOutScreens();
 
     void OnTimer1();
 
     QtUiThread ui_{this};
     CConsoleWin textScreen_;
     CVantorBar statusLine_;
+    QtMessageBox messageBox_{this};
+    ScreenView textView_;
+    StatusLineView statusView_;
+    // Main/StatusLn, read once at construction.
+    bool statusLineShown_;
     TermiosSerialDeviceFactory serialDevices_;
     AlsaBeeper beeper_;
     // The interpreter outlives the host link, whose receive thread calls into it.

@@ -1,0 +1,166 @@
+#include "ui/screen/ScreenView.h"
+
+#include "core/screen/CDosScreen.h"
+#include "core/screen/MouseForwarder.h"
+#include "core/screen/PicturePlacement.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace qx44 {
+
+namespace {
+
+QRect ToQRect(const PixelRect& rect) {
+    return QRect(rect.left, rect.top, rect.Width(), rect.Height());
+}
+
+template <typename... Handlers> struct Overloaded : Handlers... { using Handlers::operator()...; };
+
+} // namespace
+
+ScreenView::ScreenView(CDosScreen& screen, IMessageBox& messages, QWidget* parent)
+    : QWidget(parent), screen_(screen), messages_(messages) {
+    // Every pixel comes from the backing image, so Qt need not clear anything first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    backing_ = QImage(size(), QImage::Format_RGB32);
+    backing_.fill(Qt::black);
+    client_ = {0, 0, width(), height()};
+    screen_.SetSurface(this);
+}
+
+ScreenView::~ScreenView() {
+    screen_.SetSurface(nullptr);
+}
+
+PixelRect ScreenView::ClientRect() const {
+    std::lock_guard lock(clientMutex_);
+    return client_;
+}
+
+void ScreenView::InvalidateRect(const PixelRect& rect) {
+    const PixelRect client = ClientRect();
+    const PixelRect inside{std::max(rect.left, client.left), std::max(rect.top, client.top),
+                           std::min(rect.right, client.right),
+                           std::min(rect.bottom, client.bottom)};
+    if (!inside.IsEmpty()) {
+        Post(requests_.AddArea(ToQRect(inside)));
+    }
+}
+
+// The screen asks for this when it releases a hold after refusing paints. Every refused paint
+// kept its area, so the window only has to come back for those: repainting the whole window
+// would also wipe out a picture that the host sent during the hold.
+void ScreenView::InvalidateWindow() {
+    Post(requests_.Wake());
+}
+
+void ScreenView::ShowPicture(int column, int row, const std::string& path) {
+    CPicture picture(messages_);
+    const bool loaded = picture.LoadFromFile(path);
+    std::string local = path;
+    std::replace(local.begin(), local.end(), '\\', '/');
+    std::error_code ignored;
+    std::filesystem::remove(local, ignored);
+    if (loaded) {
+        Post(requests_.AddPicture({column, row, std::move(picture)}));
+    }
+}
+
+PixelRect ScreenView::PictureArea(const CellLayout& layout, int column, int row, int width,
+                                  int height) const {
+    return PicturePlacement::OnTextScreen(layout, column, row, width, height);
+}
+
+void ScreenView::Post(bool needed) {
+    if (needed) {
+        QMetaObject::invokeMethod(
+            this, [this] { TakeRequests(); }, Qt::QueuedConnection);
+    }
+}
+
+void ScreenView::TakeRequests() {
+    for (ScreenRequests::Request& request : requests_.Take()) {
+        std::visit(Overloaded{[this](QRegion& area) { dirty_ += area; },
+                              [this](ScreenRequests::Picture& picture) { DrawPicture(picture); }},
+                   request);
+    }
+    dirty_ &= QRegion(backing_.rect());
+    if (!dirty_.isEmpty()) {
+        update(dirty_);
+    }
+}
+
+void ScreenView::DrawPicture(ScreenRequests::Picture& picture) {
+    const PixelRect area = PictureArea(screen_.Layout(), picture.column, picture.row,
+                                       picture.picture.Width(), picture.picture.Height());
+    {
+        QPainter painter(&backing_);
+        picture.picture.Render(&painter, area.left, area.top, area.Width(), area.Height(), 0, 0);
+    }
+    // Cells changed before the picture came lie under it now.
+    const QRect shown = ToQRect(area) & backing_.rect();
+    dirty_ -= shown;
+    update(shown);
+}
+
+void ScreenView::paintEvent(QPaintEvent* event) {
+    if (!dirty_.isEmpty() && screen_.RequestPaint()) {
+        renderer_.Render(screen_, backing_, dirty_);
+        const QRegion unseen = dirty_ - event->region();
+        dirty_ = QRegion();
+        if (!unseen.isEmpty()) {
+            update(unseen);
+        }
+    }
+    QPainter painter(this);
+    painter.drawImage(event->rect(), backing_, event->rect());
+}
+
+void ScreenView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    QImage resized(size(), QImage::Format_RGB32);
+    resized.fill(Qt::black);
+    {
+        QPainter painter(&resized);
+        painter.drawImage(0, 0, backing_);
+    }
+    backing_ = std::move(resized);
+    {
+        std::lock_guard lock(clientMutex_);
+        client_ = {0, 0, width(), height()};
+    }
+    // A new size lays the grid out anew, which moves every cell.
+    dirty_ = QRegion(backing_.rect());
+    update();
+}
+
+void ScreenView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && mouse_ != nullptr) {
+        const QPoint at = event->position().toPoint();
+        MouseForwarder::ButtonDown(screen_, at.x(), at.y(), *mouse_);
+    }
+}
+
+void ScreenView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && mouse_ != nullptr) {
+        const QPoint at = event->position().toPoint();
+        MouseForwarder::ButtonUp(screen_, at.x(), at.y(), *mouse_);
+    }
+}
+
+// Qt would treat the second press as a press as well; the host gets a double click instead,
+// as a station sends it.
+void ScreenView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && mouse_ != nullptr) {
+        const QPoint at = event->position().toPoint();
+        MouseForwarder::DoubleClick(screen_, at.x(), at.y(), *mouse_);
+    }
+}
+
+} // namespace qx44

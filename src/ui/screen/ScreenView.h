@@ -1,0 +1,80 @@
+#pragma once
+
+#include "core/screen/CellLayout.h"
+#include "core/screen/IPictureDisplay.h"
+#include "core/screen/IScreenSurface.h"
+#include "ui/screen/ScreenRenderer.h"
+#include "ui/screen/ScreenRequests.h"
+
+#include <QImage>
+#include <QRegion>
+#include <QWidget>
+#include <mutex>
+
+namespace qx44 {
+
+class CDosScreen;
+class IMessageBox;
+class IScreenMouse;
+
+// The window of a station screen. Cells are painted into a backing image the size of the window
+// and the window shows that image, so it is never seen half drawn and never erased. A picture
+// from the host is drawn into the same image and stays there until the cells under it are
+// repainted.
+//
+// Repaint requests and pictures may come from any thread; they are handed to the window's
+// thread in the order they came and painted in one go. While the screen holds painting, a paint
+// that comes due only counts itself and keeps its area for later.
+class ScreenView : public QWidget, public IScreenSurface, public IPictureDisplay {
+    Q_OBJECT
+
+public:
+    // Attaches itself to the screen as its surface, and detaches when destroyed.
+    ScreenView(CDosScreen& screen, IMessageBox& messages, QWidget* parent = nullptr);
+    ~ScreenView() override;
+
+    // Left-button clicks go there as cells; none until set.
+    void SetMouse(IScreenMouse* mouse) { mouse_ = mouse; }
+
+    bool WindowExists() const override { return true; }
+    PixelRect ClientRect() const override;
+    void InvalidateRect(const PixelRect& rect) override;
+    void InvalidateWindow() override;
+
+    // Loads the picture on the calling thread and deletes the file at once, so the next transfer
+    // may reuse its name; the window draws it when it takes its requests.
+    void ShowPicture(int column, int row, const std::string& path) override;
+
+    // What the window shows.
+    const QImage& BackingImage() const { return backing_; }
+
+protected:
+    // Where a picture of this natural size goes for a host's (column, row).
+    virtual PixelRect PictureArea(const CellLayout& layout, int column, int row, int width,
+                                  int height) const;
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void Post(bool needed);
+    void TakeRequests();
+    void DrawPicture(ScreenRequests::Picture& picture);
+
+    CDosScreen& screen_;
+    IMessageBox& messages_;
+    IScreenMouse* mouse_ = nullptr;
+    ScreenRenderer renderer_;
+    ScreenRequests requests_;
+    QImage backing_;
+    // Areas taken from the requests and not yet painted into the backing image.
+    QRegion dirty_;
+
+    mutable std::mutex clientMutex_;
+    PixelRect client_;
+};
+
+} // namespace qx44

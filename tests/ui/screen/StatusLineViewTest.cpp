@@ -1,0 +1,87 @@
+#include "ui/screen/StatusLineView.h"
+
+#include "core/screen/CVantorBar.h"
+#include "core/screen/IScreenMouse.h"
+#include "core/settings/CQX44Setting.h"
+#include "support/TempDir.h"
+#include "ui/UiTestSupport.h"
+
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+namespace qx44 {
+namespace {
+
+using uitest::IsColour;
+using uitest::WaitUntil;
+
+const QColor kGrey(170, 170, 170);
+const QColor kGreen(0, 255, 0);
+
+class RecordingMouse : public IScreenMouse {
+public:
+    void MouseDown(int column, int row) override { Add("down", column, row); }
+    void MouseUp(int column, int row) override { Add("up", column, row); }
+    void MouseDoubleClick(int column, int row) override { Add("double", column, row); }
+    std::vector<std::string> events;
+
+private:
+    void Add(const char* what, int column, int row) {
+        events.push_back(std::string(what) + " " + std::to_string(column) + "," +
+                         std::to_string(row));
+    }
+};
+
+// The status line at 1,000 × 60 pixels: 80 cells of 12 × 60 up to column 39.
+class StatusLineViewTest : public ::testing::Test {
+protected:
+    StatusLineViewTest() {
+        uitest::EnsureApplication();
+        CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
+        view = std::make_unique<StatusLineView>(bar, boxes);
+        view->resize(1000, 60);
+        view->show();
+        EXPECT_TRUE(WaitUntil([&] { return IsColour(Shown(), 999, 59, kGrey); }));
+    }
+    ~StatusLineViewTest() override {
+        view.reset();
+        CQX44Setting::SetFilePathOverride({});
+    }
+
+    QImage Shown() const { return view->grab().toImage(); }
+
+    test::TempDir dir;
+    uitest::RecordingMessageBox boxes;
+    CVantorBar bar;
+    std::unique_ptr<StatusLineView> view;
+};
+
+// 20 pixels of picture take ⌈20 / 8⌉ = 3 cells, 36 pixels; the height stays 16.
+TEST_F(StatusLineViewTest, APictureIsStretchedToWholeCellsOnTheOneRow) {
+    QImage picture(20, 16, QImage::Format_RGB32);
+    picture.fill(kGreen);
+    const std::string path = dir.File("tmp.bmp");
+    ASSERT_TRUE(picture.save(QString::fromStdString(path), "BMP"));
+    view->ShowPicture(10, 255, path);
+    ASSERT_TRUE(WaitUntil([&] { return IsColour(Shown(), 155, 15, kGreen); }));
+    const QImage shown = Shown();
+    EXPECT_TRUE(IsColour(shown, 120, 0, kGreen));
+    EXPECT_TRUE(IsColour(shown, 119, 0, kGrey));
+    EXPECT_TRUE(IsColour(shown, 156, 0, kGrey));
+    EXPECT_TRUE(IsColour(shown, 120, 16, kGrey));
+}
+
+TEST_F(StatusLineViewTest, PressesAndDoubleClicksReportRow255AndReleasesRow0) {
+    RecordingMouse mouse;
+    view->SetMouse(&mouse);
+    for (const QEvent::Type type :
+         {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick}) {
+        QMouseEvent event(type, QPointF(125, 30), view->mapToGlobal(QPointF(125, 30)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view.get(), &event);
+    }
+    EXPECT_EQ(mouse.events, (std::vector<std::string>{"down 10,255", "up 10,0", "double 10,255"}));
+}
+
+} // namespace
+} // namespace qx44
