@@ -15,6 +15,6 @@ inline void FeedInReads(qx44::MessageFramer& framer, const std::vector<std::uint
         auto space = framer.Buffer().FreeSpace();
         std::copy_n(stream.begin() + static_cast<long>(from), n, space.begin());
         framer.Buffer().Advance(n);
-        framer.ProcessReceived(closing);
+        framer.ProcessReceived(closing, closing);
     }
 }

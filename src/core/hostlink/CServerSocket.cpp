@@ -19,6 +19,7 @@ CServerSocket::~CServerSocket() {
 
 void CServerSocket::StartReceiving() {
     receiveThread_ = std::thread([this] { ReceiveLoop(); });
+    hangUpThread_ = std::thread([this] { WatchForHangUp(); });
 }
 
 void CServerSocket::CloseConnection() {
@@ -28,8 +29,12 @@ void CServerSocket::CloseConnection() {
         ::shutdown(socket_.Get(), SHUT_RDWR);
     }
     closing_.Cancel();
+    handlerWaits_.Cancel();
     if (receiveThread_.joinable()) {
         receiveThread_.join();
+    }
+    if (hangUpThread_.joinable()) {
+        hangUpThread_.join();
     }
     socket_.Reset();
     sendQueue_.Clear();
@@ -60,7 +65,17 @@ void CServerSocket::ReceiveLoop() {
             return;
         }
         buffer.Advance(static_cast<std::size_t>(n));
-        if (!framer_.ProcessReceived(closing_)) {
+        if (!framer_.ProcessReceived(closing_, handlerWaits_)) {
+            return;
+        }
+    }
+}
+
+void CServerSocket::WatchForHangUp() {
+    while (!closing_.IsCancelled()) {
+        pollfd pfd{socket_.Get(), POLLRDHUP, 0};
+        if (::poll(&pfd, 1, kHangUpPollMs) > 0 && (pfd.revents & (POLLRDHUP | POLLHUP | POLLERR))) {
+            handlerWaits_.Cancel();
             return;
         }
     }

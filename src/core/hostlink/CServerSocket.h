@@ -19,6 +19,7 @@ class CServerSocket {
 public:
     static constexpr std::size_t kSendChunk = 256;
     static constexpr int kReadPollMs = 2;
+    static constexpr int kHangUpPollMs = 20;
 
     // `peerClosed` runs on the receive thread, once, when the host has closed its side.
     CServerSocket(UniqueFd socket, IHostMessageSink& sink, std::string transferPath,
@@ -39,6 +40,9 @@ public:
 
 private:
     void ReceiveLoop();
+    // Runs beside the receive thread: a host that hangs up while a handler waits (a long beep)
+    // cuts the wait short, while everything it sent before hanging up is still handled.
+    void WatchForHangUp();
     std::size_t SendNow(std::span<const std::uint8_t> bytes);
 
     UniqueFd socket_;
@@ -46,7 +50,10 @@ private:
     std::function<void()> peerClosed_;
     // Cancelled by CloseConnection: ends the receive loop and any wait inside a handler.
     CancelToken closing_;
+    // Cancelled by CloseConnection and by the host hanging up: ends waits inside handlers.
+    CancelToken handlerWaits_;
     std::thread receiveThread_;
+    std::thread hangUpThread_;
     SendQueue sendQueue_;
 };
 

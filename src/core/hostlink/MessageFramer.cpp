@@ -27,7 +27,7 @@ std::uint32_t ReadLe32(std::span<const std::uint8_t> bytes, std::size_t offset) 
 MessageFramer::MessageFramer(IHostMessageSink& sink, std::string transferPath)
     : sink_(sink), transferPath_(std::move(transferPath)) {}
 
-bool MessageFramer::ProcessReceived(const CancelToken& closing) {
+bool MessageFramer::ProcessReceived(const CancelToken& closing, const CancelToken& handlerWaits) {
     if (transfer_.inProgress) {
         ContinueTransfer();
         if (transfer_.inProgress) {
@@ -54,7 +54,7 @@ bool MessageFramer::ProcessReceived(const CancelToken& closing) {
             break;
         }
         if (data[*end - 1] == kEtx && !buffer_.IsPlayListPiece(*end)) {
-            Dispatch(*end, closing);
+            Dispatch(*end, handlerWaits);
         }
         buffer_.Consume(*end);
     }
@@ -130,11 +130,12 @@ void MessageFramer::WriteTransfer(std::span<const std::uint8_t> bytes, bool trun
     }
 }
 
-void MessageFramer::Dispatch(std::size_t end, const CancelToken& closing) {
+void MessageFramer::Dispatch(std::size_t end, const CancelToken& handlerWaits) {
     const auto data = buffer_.Data();
     const std::size_t length = buffer_.CopyOut(handOff_, end);
     try {
-        sink_.DispatchHostMessage(data[1], data[2], std::span(handOff_).first(length), closing);
+        sink_.DispatchHostMessage(data[1], data[2], std::span(handOff_).first(length),
+                                  handlerWaits);
     } catch (...) {
         // A handler that fails loses only its own message; the connection reads on.
     }

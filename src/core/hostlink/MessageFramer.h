@@ -24,8 +24,8 @@ public:
     bool TransferInProgress() const { return transfer_.inProgress; }
 
     // Runs after every read that delivered bytes. Returns false when the connection is closing
-    // and the receive thread must end.
-    bool ProcessReceived(const CancelToken& closing);
+    // and the receive thread must end. Handlers wait on `handlerWaits`.
+    bool ProcessReceived(const CancelToken& closing, const CancelToken& handlerWaits);
 
 private:
     enum class BitmapStep { Continue, StopLoop };
@@ -42,7 +42,7 @@ private:
     BitmapStep StartTransfer();
     void FinishTransfer();
     void WriteTransfer(std::span<const std::uint8_t> bytes, bool truncate);
-    void Dispatch(std::size_t end, const CancelToken& closing);
+    void Dispatch(std::size_t end, const CancelToken& handlerWaits);
 
     IHostMessageSink& sink_;
     std::string transferPath_;

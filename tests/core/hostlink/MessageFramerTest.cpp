@@ -63,7 +63,7 @@ struct Harness {
             const std::size_t n = std::min(space.size(), bytes.size());
             std::copy_n(bytes.begin(), n, space.begin());
             framer.Buffer().Advance(n);
-            framer.ProcessReceived(closing);
+            framer.ProcessReceived(closing, closing);
             bytes = bytes.subspan(n);
         }
         EXPECT_FALSE(sink.held);
@@ -312,7 +312,7 @@ TEST(MessageFramerTest, UnwritableTransferFileKeepsTheStreamInStep) {
     for (std::uint8_t b : stream) {
         framer.Buffer().FreeSpace()[0] = b;
         framer.Buffer().Advance(1);
-        framer.ProcessReceived(closing);
+        framer.ProcessReceived(closing, closing);
     }
     EXPECT_EQ(sink.events, (std::vector<std::string>{"pic 0,0 ", "msg 02 01 20 03"}));
 }
@@ -351,7 +351,7 @@ TEST(MessageFramerTest, ClosingConnectionStopsBetweenMessages) {
     const Bytes two = {0x02, 0x01, 0x20, 0x03, 0x02, 0x01, 0x20, 0x03};
     std::copy(two.begin(), two.end(), space.begin());
     h.framer.Buffer().Advance(two.size());
-    EXPECT_FALSE(h.framer.ProcessReceived(h.closing));
+    EXPECT_FALSE(h.framer.ProcessReceived(h.closing, h.closing));
     EXPECT_TRUE(h.sink.events.empty());
     EXPECT_FALSE(h.sink.held);
 }

@@ -183,3 +183,21 @@ TEST_F(HostCommandsOverTcpTest, FloodWhilePainterCopiesCells) {
 
 } // namespace
 } // namespace qx44
+
+namespace qx44 {
+namespace {
+
+// A host that hangs up in the middle of a minute-long beep cuts the beep short; what it sent
+// before hanging up is still shown, and then its connection is closed.
+TEST_F(HostCommandsOverTcpTest, HostHangingUpDuringABeepEndsIt) {
+    host->Send(Bytes{0x02, 0x01, 0x10, 0xF0, 0x03, 0x02, 0x01, 0x23, 0x00, 0x00, 0xD2, 0x00, 0x03,
+                     'b', 'y', 'e', 0x03});
+    ASSERT_TRUE(beeper.WaitForCalls(1));
+    host->Close();
+    EXPECT_TRUE(ui.PumpUntil([&] { return !link.HasHost(); }, 10s));
+    EXPECT_TRUE(beeper.endedEarly);
+    EXPECT_EQ(Text(screen, 0, 0, 3), "bye\n");
+}
+
+} // namespace
+} // namespace qx44
