@@ -134,7 +134,7 @@ void CDosScreen::Deliver(const Repaint& repaint) {
         repaint.surface->InvalidateRect(*repaint.area);
     }
     if (repaint.window) {
-        repaint.surface->InvalidateWindow();
+        repaint.surface->RepaintHeld();
     }
 }
 

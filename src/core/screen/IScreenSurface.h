@@ -16,6 +16,10 @@ public:
     virtual PixelRect ClientRect() const { return {}; }
     virtual void InvalidateRect(const PixelRect& rect) { static_cast<void>(rect); }
     virtual void InvalidateWindow() {}
+    // Painting was held and paints were refused meanwhile; the window must now make up for
+    // them. Repainting the whole window does; a window that kept the areas it put off may
+    // repaint just those, which leaves a picture drawn during the hold in place.
+    virtual void RepaintHeld() { InvalidateWindow(); }
 };
 
 } // namespace qx44

@@ -53,10 +53,16 @@ void ScreenView::InvalidateRect(const PixelRect& rect) {
     }
 }
 
-// The screen asks for this when it releases a hold after refusing paints. Every refused paint
-// kept its area, so the window only has to come back for those: repainting the whole window
-// would also wipe out a picture that the host sent during the hold.
 void ScreenView::InvalidateWindow() {
+    const PixelRect client = ClientRect();
+    if (!client.IsEmpty()) {
+        Post(requests_.AddArea(ToQRect(client)));
+    }
+}
+
+// Every refused paint kept its area, so the window only has to come back for those: repainting
+// the whole window would also wipe out a picture the host sent during the hold.
+void ScreenView::RepaintHeld() {
     Post(requests_.Wake());
 }
 

@@ -40,6 +40,7 @@ public:
     PixelRect ClientRect() const override;
     void InvalidateRect(const PixelRect& rect) override;
     void InvalidateWindow() override;
+    void RepaintHeld() override;
 
     // Loads the picture on the calling thread and deletes the file at once, so the next transfer
     // may reuse its name; the window draws it when it takes its requests.

@@ -71,6 +71,18 @@ TEST_F(StatusLineViewTest, APictureIsStretchedToWholeCellsOnTheOneRow) {
     EXPECT_TRUE(IsColour(shown, 120, 16, kGrey));
 }
 
+// The indicators ask for the whole window when they change, which covers a picture as well.
+TEST_F(StatusLineViewTest, ARepaintOfTheWholeWindowCoversAPicture) {
+    QImage picture(20, 16, QImage::Format_RGB32);
+    picture.fill(kGreen);
+    const std::string path = dir.File("tmp.bmp");
+    ASSERT_TRUE(picture.save(QString::fromStdString(path), "BMP"));
+    view->ShowPicture(10, 255, path);
+    ASSERT_TRUE(WaitUntil([&] { return IsColour(Shown(), 155, 15, kGreen); }));
+    view->InvalidateWindow();
+    EXPECT_TRUE(WaitUntil([&] { return IsColour(Shown(), 155, 15, kGrey); }));
+}
+
 TEST_F(StatusLineViewTest, PressesAndDoubleClicksReportRow255AndReleasesRow0) {
     RecordingMouse mouse;
     view->SetMouse(&mouse);
