@@ -35,6 +35,7 @@ public:
     int LineHeight() const { return lineHeight_; }
 
     const Glyph& Get(char16_t code, QRgb colour);
+    std::size_t Size() const { return glyphs_.size(); }
 
 private:
     Glyph Render(char16_t code, QRgb colour) const;

@@ -97,6 +97,10 @@ void ScreenView::TakeRequests() {
                    request);
     }
     dirty_ &= QRegion(backing_.rect());
+    // While the window is hidden or painting is held, areas keep coming; their outline is enough.
+    if (dirty_.rectCount() > ScreenRequests::kMaxAreaRects) {
+        dirty_ = QRegion(dirty_.boundingRect());
+    }
     if (!dirty_.isEmpty()) {
         update(dirty_);
     }
