@@ -102,6 +102,7 @@ void BM_TwoCellRepaint169x51(benchmark::State& state) {
 class NoBoxes : public qx44::IMessageBox {
 public:
     void ShowStop(const QString&, const QString&) override {}
+    void ShowNotice(const QString&) override {}
 };
 
 // The whole way through the window: the request handed over, the cells painted into the backing

@@ -43,7 +43,7 @@ public:
         Bytes received;
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (received.size() < max) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0 || !WaitReadable(left)) {
                 break;

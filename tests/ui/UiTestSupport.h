@@ -12,16 +12,9 @@
 
 namespace qx44::uitest {
 
-// Widgets need an application object; the first test that makes a window creates it and it
-// lives for the rest of the program.
-inline void EnsureApplication() {
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "qx44ui_tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication app(argc, argv);
-    }
-}
+// Widgets need an application object; the test program's main() makes it, so it outlives every
+// test and goes before Qt's own globals do.
+inline void EnsureApplication() { Q_ASSERT(QApplication::instance() != nullptr); }
 
 // Runs the event loop until `done` holds or the deadline passes; returns `done()`.
 template <typename Done> bool WaitUntil(Done done, int timeoutMs = 5000) {
@@ -46,6 +39,10 @@ public:
     void ShowStop(const QString& title, const QString& text) override {
         std::lock_guard lock(mutex_);
         boxes_.push_back(title.toStdString() + ": " + text.toStdString());
+    }
+    void ShowNotice(const QString& text) override {
+        std::lock_guard lock(mutex_);
+        boxes_.push_back(text.toStdString());
     }
     std::vector<std::string> Boxes() const {
         std::lock_guard lock(mutex_);

@@ -122,6 +122,8 @@ constexpr std::array kRows = {
     Row{125, {0x5B, kExt, 0x5B}},
     Row{126, {0x5C, kExt, 0x5C}},
     Row{127, {0x5D, kExt, 0x5D}},
+    // F23: how the POS keyboard answers the station's echo command.
+    Row{193, {0x6E, false, 0x86}},
 };
 
 } // namespace

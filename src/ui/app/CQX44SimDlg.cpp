@@ -2,7 +2,8 @@
 
 #include "core/settings/CQX44Setting.h"
 
-#include <QMessageBox>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QResizeEvent>
 #include <algorithm>
 
@@ -12,33 +13,54 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent)
     : QWidget(parent), textView_(textScreen_, messageBox_, this),
       statusView_(statusLine_, messageBox_, this), statusLineShown_(CQX44Setting().GetStatusLn()),
       cmd_(textScreen_, statusLine_, hostLink_, serialDevices_, beeper_),
-      hostLink_(cmd_, ui_, *this) {
+      hostLink_(cmd_, ui_, *this),
+      keyboard_(hostLink_, static_cast<std::uint8_t>(cmd_.StationAddress()), *this) {
     setWindowTitle("QX4400");
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
     setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
 
     textView_.SetMouse(this);
     statusView_.SetMouse(this);
+    statusView_.SetIndicators(&indicators_);
+    indicators_.SetSurface(&statusView_);
     statusView_.setVisible(statusLineShown_);
     cmd_.SetPictureDisplays(&textView_, &statusView_);
     LayOutScreens();
 
     connect(&timer1_, &QTimer::timeout, this, &CQX44SimDlg::OnTimer1);
-    timer1_.start(kTimer1Ms);
+    connect(&timer2_, &QTimer::timeout, this, &CQX44SimDlg::OnTimer2);
 }
 
 CQX44SimDlg::~CQX44SimDlg() {
     // The notifier must go before the listening socket it watches.
     acceptNotifier_.reset();
     hostLink_.CloseAllConnections();
+    indicators_.SetSurface(nullptr);
+}
+
+void CQX44SimDlg::Initialise() {
+    StartListening();
+    timer1_.start(kTimer1Ms);
+    statusView_.update();
+    const CQX44Setting settings;
+    if (settings.GetBeeping()) {
+        cmd_.StartupBeep();
+    }
+    RefreshStationInfo({});
+    timer2_.start(kTimer2Ms);
+    keyboard_.Start();
+    cmd_.SetUsbPrinterEnabled(settings.GetUsbEnabled());
+    cmd_.SetPrinterPortNumber(settings.GetUsbMap());
+    setFocus();
 }
 
 bool CQX44SimDlg::StartListening() {
     const int port = CQX44Setting().GetPortNum();
     if (port < 0 || port > 0xFFFF || !hostLink_.StartListening(static_cast<std::uint16_t>(port))) {
-        QMessageBox::warning(this, QString(), "error when start tcp/ip socket");
+        messageBox_.ShowNotice("error when start tcp/ip socket");
         return false;
     }
     acceptNotifier_ =
@@ -61,6 +83,51 @@ void CQX44SimDlg::LayOutScreens() {
     textView_.setGeometry(client.left(), client.top(), client.width(), std::max(textHeight, 0));
 }
 
+void CQX44SimDlg::keyPressEvent(QKeyEvent* event) {
+    if (!keyboard_.HandleKeyEvent(*event)) {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void CQX44SimDlg::keyReleaseEvent(QKeyEvent* event) {
+    if (!keyboard_.HandleKeyEvent(*event)) {
+        QWidget::keyReleaseEvent(event);
+    }
+}
+
+void CQX44SimDlg::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}
+
+void CQX44SimDlg::OnTimer1() {
+    hostLink_.OnTimer1Tick();
+    if (hostLink_.HasHost()) {
+        cmd_.PollSerialPorts();
+    }
+}
+
+void CQX44SimDlg::OnTimer2() {
+    indicators_.SetKeyboardMissing(!keyboard_.IsKeyboardPresent());
+    cmd_.PollSerialPorts();
+}
+
+void CQX44SimDlg::RefreshStationInfo(std::string_view host) {
+    if (const auto state = stationInfo_.ShowStationInfo(host)) {
+        indicators_.SetNetworkState(*state);
+    }
+}
+
+void CQX44SimDlg::SetNetworkState(int state) {
+    indicators_.SetNetworkState(state);
+}
+
+void CQX44SimDlg::HostConnected(std::string_view peerAddress) {
+    if (cmd_.IsInfoScreenPending()) {
+        RefreshStationInfo(peerAddress);
+    }
+    ClosePlayer();
+}
+
 void CQX44SimDlg::MouseDown(int column, int row) {
     cmd_.SendMouseDown(column, row);
 }
@@ -71,14 +138,6 @@ void CQX44SimDlg::MouseUp(int column, int row) {
 
 void CQX44SimDlg::MouseDoubleClick(int column, int row) {
     cmd_.SendMouseDoubleClick(column, row);
-}
-
-void CQX44SimDlg::OnTimer1() {
-    hostLink_.OnTimer1Tick();
-}
-
-void CQX44SimDlg::SetNetworkState(int state) {
-    networkState_ = state;
 }
 
 } // namespace qx44

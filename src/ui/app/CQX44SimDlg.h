@@ -2,14 +2,17 @@
 
 #include "core/hostlink/HostLink.h"
 #include "core/hostlink/IHostLinkEvents.h"
-#include "core/hostlink/IHostMessageSink.h"
 #include "core/interpreter/CVantorCmd.h"
+#include "core/keyboard/IKeyRoutingWindow.h"
 #include "core/screen/CConsoleWin.h"
 #include "core/screen/CVantorBar.h"
 #include "core/screen/IScreenMouse.h"
+#include "core/screen/StationInfoScreen.h"
+#include "core/screen/StatusIndicators.h"
 #include "platform/AlsaBeeper.h"
 #include "platform/TermiosSerialDeviceFactory.h"
 #include "ui/app/QtUiThread.h"
+#include "ui/app/TerminalKeyboard.h"
 #include "ui/screen/ScreenView.h"
 #include "ui/screen/StatusLineView.h"
 #include "ui/widgets/QtMessageBox.h"
@@ -21,38 +24,60 @@
 
 namespace qx44 {
 
-// The terminal's main window: owns the host link and the interpreter and drives them from the
-// Qt event loop (accepting, timer 1's send opportunities, closes posted by receive threads).
-class CQX44SimDlg : public QWidget, private IHostLinkEvents, private IScreenMouse {
+// The terminal's main window: the text screen over the status line, the host link and the
+// interpreter, driven from the Qt event loop (accepting, the two timers, closes posted by receive
+// threads, keys and clicks). Nothing the user does ends it.
+class CQX44SimDlg : public QWidget,
+                    private IHostLinkEvents,
+                    private IScreenMouse,
+                    private IKeyRoutingWindow {
     Q_OBJECT
 
 public:
     static constexpr int kTimer1Ms = 200;
+    static constexpr int kTimer2Ms = 1000;
     static constexpr int kStatusLineHeight = 60;
 
     explicit CQX44SimDlg(QWidget* parent = nullptr);
     ~CQX44SimDlg() override;
 
-    // Opens the listener on Net/PortNum; false (after telling the user) when that fails.
-    bool StartListening();
-    int NetworkState() const { return networkState_; }
+    // Once the window is placed: listener, timers, start tone, information screen, settings.
+    void Initialise();
+
+    const CConsoleWin& TextScreen() const { return textScreen_; }
+    const CVantorBar& StatusLine() const { return statusLine_; }
+    const ScreenView& TextView() const { return textView_; }
+    const StatusLineView& StatusView() const { return statusView_; }
+    const StatusIndicators& Indicators() const { return indicators_; }
+    const HostLink& Link() const { return hostLink_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    // Tab is a key for the host, not a focus move.
+    bool focusNextPrevChild(bool) override { return false; }
+    // A close request never ends the terminal.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-    void SetNetworkState(int state) override;
+    bool StartListening();
+    void LayOutScreens();
+    void OnTimer1();
+    void OnTimer2();
+    void RefreshStationInfo(std::string_view host);
 
-    // Clicks on either screen go to the host unchanged.
+    void SetNetworkState(int state) override;
+    void HostConnected(std::string_view peerAddress) override;
+
     void MouseDown(int column, int row) override;
     void MouseUp(int column, int row) override;
     void MouseDoubleClick(int column, int row) override;
 
-    // The status line takes the bottom 60 pixels when Main/StatusLn is on; the text screen the
-    // rest, or everything.
-    void LayOutScreens();
-
-    void OnTimer1();
+    // There is no video player or local browser window yet: nothing to close or open.
+    void ClosePlayer() override {}
+    bool MediaRequest(const std::vector<std::string>*) override { return false; }
+    void OpenLocalBrowser() override {}
 
     QtUiThread ui_{this};
     CConsoleWin textScreen_;
@@ -60,6 +85,8 @@ private:
     QtMessageBox messageBox_{this};
     ScreenView textView_;
     StatusLineView statusView_;
+    StatusIndicators indicators_;
+    StationInfoScreen stationInfo_{textScreen_, statusLine_};
     // Main/StatusLn, read once at construction.
     bool statusLineShown_;
     TermiosSerialDeviceFactory serialDevices_;
@@ -67,9 +94,10 @@ private:
     // The interpreter outlives the host link, whose receive thread calls into it.
     CVantorCmd cmd_;
     HostLink hostLink_;
+    TerminalKeyboard keyboard_;
     std::unique_ptr<QSocketNotifier> acceptNotifier_;
     QTimer timer1_;
-    int networkState_ = IHostLinkEvents::kNetworkDisconnected;
+    QTimer timer2_;
 };
 
 } // namespace qx44

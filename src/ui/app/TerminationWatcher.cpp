@@ -26,7 +26,8 @@ TerminationWatcher::TerminationWatcher(QObject* parent) : QObject(parent) {
         char drained[16];
         while (::read(readEnd_.Get(), drained, sizeof(drained)) > 0) {
         }
-        QCoreApplication::quit();
+        // exit, not quit: quit asks the windows first, and the terminal refuses to close.
+        QCoreApplication::exit(0);
     });
     struct sigaction action {};
     action.sa_handler = &TerminationWatcher::OnSignal;

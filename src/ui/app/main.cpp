@@ -1,4 +1,6 @@
+#include "core/settings/CNetCard.h"
 #include "core/settings/CQX44Setting.h"
+#include "platform/LinuxNetAdapters.h"
 #include "ui/app/CQX44SimDlg.h"
 #include "ui/app/TerminationWatcher.h"
 
@@ -22,6 +24,9 @@ int main(int argc, char* argv[]) {
         qx44::CQX44Setting::SetFilePathOverride(parser.value(settings).toStdString());
     }
 
+    qx44::LinuxNetAdapters adapters;
+    qx44::CNetCard::SetAdapterSource(&adapters);
+
     qx44::TerminationWatcher termination;
     qx44::CQX44SimDlg window;
     if (parser.isSet(windowed)) {
@@ -30,6 +35,6 @@ int main(int argc, char* argv[]) {
     } else {
         window.showFullScreen();
     }
-    window.StartListening();
+    window.Initialise();
     return app.exec();
 }

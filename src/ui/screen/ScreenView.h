@@ -50,6 +50,9 @@ public:
     const QImage& BackingImage() const { return backing_; }
 
 protected:
+    const CDosScreen& Screen() const { return screen_; }
+    IMessageBox& Messages() const { return messages_; }
+
     // Where a picture of this natural size goes for a host's (column, row).
     virtual PixelRect PictureArea(const CellLayout& layout, int column, int row, int width,
                                   int height) const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/screen/StatusIndicators.h"
 #include "ui/screen/ScreenView.h"
 
 namespace qx44 {
@@ -12,9 +13,17 @@ class StatusLineView : public ScreenView {
 public:
     using ScreenView::ScreenView;
 
+    // The network and keyboard icons drawn over the cells; none until set.
+    void SetIndicators(const StatusIndicators* indicators) { indicators_ = indicators; }
+
 protected:
+    void paintEvent(QPaintEvent* event) override;
+
     PixelRect PictureArea(const CellLayout& layout, int column, int row, int width,
                           int height) const override;
+
+private:
+    const StatusIndicators* indicators_ = nullptr;
 };
 
 } // namespace qx44

@@ -13,6 +13,8 @@ public:
 
     // A stop box with an OK button.
     virtual void ShowStop(const QString& title, const QString& text) = 0;
+    // A plain box with an OK button and no caption of its own.
+    virtual void ShowNotice(const QString& text) = 0;
 };
 
 } // namespace qx44

@@ -2,6 +2,7 @@
 
 #include "ui/widgets/IMessageBox.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 
@@ -14,8 +15,11 @@ public:
     explicit QtMessageBox(QWidget* owner) : owner_(owner) {}
 
     void ShowStop(const QString& title, const QString& text) override;
+    void ShowNotice(const QString& text) override;
 
 private:
+    void Show(QMessageBox::Icon icon, const QString& title, const QString& text);
+
     QPointer<QWidget> owner_;
 };
 

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/keyboard/CKBHardware.h"
+#include "core/keyboard/IVideoPlayerInput.h"
+#include "core/keyboard/KeyRouter.h"
+#include "core/keyboard/KeySender.h"
+#include "core/keyboard/KeyStateTable.h"
+#include "platform/LinuxKeyboardDevices.h"
+
+class QKeyEvent;
+
+namespace qx44 {
+
+class IHostSender;
+class IKeyRoutingWindow;
+
+// The terminal's keyboard: Qt key events become virtual keys and flags, the key-state table
+// follows them, the POS keyboard's echo is noted, system keys stay with the window system, and
+// everything else goes through the key routing to the host.
+class TerminalKeyboard : private IVideoPlayerInput {
+public:
+    TerminalKeyboard(IHostSender& host, std::uint8_t stationAddress, IKeyRoutingWindow& window);
+
+    // True when the event was the terminal's to handle.
+    bool HandleKeyEvent(const QKeyEvent& event);
+
+    // At the main window's start: the local-browser key sets and a clean key-down record.
+    void Start();
+    bool IsKeyboardPresent() { return hardware_.IsKeyboardPresent(); }
+    const IKeyboardState& KeyState() const { return keyState_; }
+
+private:
+    // No video player window exists yet, so it is never shown and takes no keys.
+    bool IsShown() const override { return false; }
+    bool IsLocalMode() const override { return false; }
+    int CheckExitKeys(std::uint32_t, int, std::uint32_t) override { return kNoExitKey; }
+    void HandleKey(std::uint32_t, int, std::uint32_t) override {}
+
+    LinuxKeyboardDevices devices_;
+    CKBHardware hardware_;
+    KeyStateTable keyState_;
+    KeySender sender_;
+    KeyRouter router_;
+};
+
+} // namespace qx44

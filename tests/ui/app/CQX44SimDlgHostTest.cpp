@@ -1,0 +1,148 @@
+#include "core/screen/ScreenDump.h"
+#include "core/settings/CQX44Setting.h"
+#include "support/Bytes.h"
+#include "support/FreePort.h"
+#include "support/TcpTestClient.h"
+#include "support/TempDir.h"
+#include "ui/UiTestSupport.h"
+#include "ui/app/CQX44SimDlg.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+namespace qx44 {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Bytes;
+using uitest::WaitUntil;
+
+// The terminal as it runs, with a real host on 127.0.0.1 and the offscreen platform.
+class CQX44SimDlgHostTest : public ::testing::Test {
+protected:
+    CQX44SimDlgHostTest() {
+        uitest::EnsureApplication();
+        test::TempDir::WriteText(dir.File("setting.txt"),
+                                 "[Net]\nPortNum=" + std::to_string(port) +
+                                     "\n[Main]\nBeeping=0\n[Ports]\nCOM1=" + dir.File("none1") +
+                                     "\nCOM2=" + dir.File("none2") + "\n");
+        CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
+        window = std::make_unique<CQX44SimDlg>();
+        window->resize(1024, 768);
+        window->show();
+        window->Initialise();
+    }
+    ~CQX44SimDlgHostTest() override {
+        window.reset();
+        CQX44Setting::SetFilePathOverride({});
+    }
+
+    std::unique_ptr<test::TcpTestClient> Connect() {
+        auto host = std::make_unique<test::TcpTestClient>(port);
+        EXPECT_TRUE(WaitUntil([&] { return window->Link().HasHost(); }));
+        return host;
+    }
+
+    // Runs the event loop (timer 1 sends) until the host has `count` bytes or time is up.
+    Bytes Receive(test::TcpTestClient& host, std::size_t count, int timeoutMs = 5000) {
+        Bytes received;
+        WaitUntil(
+            [&] {
+                const Bytes more = host.Receive(count - received.size(), 1ms);
+                received.insert(received.end(), more.begin(), more.end());
+                return received.size() >= count;
+            },
+            timeoutMs);
+        return received;
+    }
+
+    std::string Row(int row) {
+        return ScreenDump::Text(window->TextScreen().Snapshot(), 24, row, 33, 1);
+    }
+
+    void Key(QEvent::Type type, int evdev, int qtKey, Qt::KeyboardModifiers modifiers = {}) {
+        QKeyEvent event(type, qtKey, modifiers, static_cast<quint32>(evdev + 8), 0, 0);
+        QApplication::sendEvent(window.get(), &event);
+    }
+
+    test::TempDir dir;
+    std::uint16_t port = test::FreePort();
+    std::unique_ptr<CQX44SimDlg> window;
+};
+
+TEST_F(CQX44SimDlgHostTest, InformationBoxWithTheSettingsInForce) {
+    EXPECT_EQ(Row(7), "HBK Corvane Pavise QX4400\n");
+    EXPECT_EQ(Row(8), "Program Date: 7/30/2009\n");
+    EXPECT_EQ(Row(9), "Program version: 1.102\n");
+    EXPECT_EQ(Row(10), "Station number: 1\n");
+    EXPECT_EQ(Row(11), "Station name: " + CQX44Setting::GetStationName() + "\n");
+    EXPECT_EQ(Row(12), "TCP port: " + std::to_string(port) + "\n");
+    EXPECT_TRUE(Row(13) == "Ethernet: Connected\n" || Row(13) == "Ethernet: Disonnected\n")
+        << Row(13);
+    // The dump drops trailing spaces, so an empty address leaves "MacAddress:".
+    const std::string mac = "MacAddress: " + CQX44Setting::GetMacAddress();
+    EXPECT_EQ(Row(14), mac.substr(0, mac.find_last_not_of(' ') + 1) + "\n");
+    EXPECT_NE(window->Indicators().NetworkState(), StatusIndicators::kHostConnected);
+}
+
+TEST_F(CQX44SimDlgHostTest, HostAddressUntilTheFirstMessage) {
+    auto first = Connect();
+    EXPECT_TRUE(WaitUntil([&] { return Row(13) == "HOST IP:127.0.0.1\n"; })) << Row(13);
+    EXPECT_EQ(window->Indicators().NetworkState(), StatusIndicators::kHostConnected);
+
+    first->Send(Bytes{0x02, 0x01, 0x23, 0x18, 0x0D, 0xD2, 0x00, 0x03, 'x', 'y', 'z', 0x03});
+    EXPECT_TRUE(WaitUntil([&] { return Row(13) == "xyzT IP:127.0.0.1\n"; })) << Row(13);
+    first->Close();
+    EXPECT_TRUE(WaitUntil([&] { return !window->Link().HasHost(); }));
+    EXPECT_EQ(window->Indicators().NetworkState(), StatusIndicators::kNetworkIdle);
+
+    auto second = Connect();
+    WaitUntil([] { return false; }, 200);
+    EXPECT_EQ(Row(13), "xyzT IP:127.0.0.1\n")
+        << "after the first message a new host leaves the screen alone";
+}
+
+TEST_F(CQX44SimDlgHostTest, ClicksReachTheHostAsCells) {
+    auto host = Connect();
+    const auto cellCentre = [](const CDosScreen& screen, int column, int row) {
+        const PixelRect cell = screen.CellRect(column, row);
+        return QPointF((cell.left + cell.right) / 2.0, (cell.top + cell.bottom) / 2.0);
+    };
+    const auto click = [](QWidget* target, QPointF at) {
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(target, &event);
+        }
+    };
+    auto* text = const_cast<ScreenView*>(&window->TextView());
+    auto* status = const_cast<StatusLineView*>(&window->StatusView());
+    click(text, cellCentre(window->TextScreen(), 10, 5));
+    click(status, cellCentre(window->StatusLine(), 3, 0));
+    EXPECT_EQ(test::Hex(Receive(*host, 24)), "02 01 2C 0A 05 03 02 01 2D 0A 05 03 "
+                                             "02 01 2C 03 FF 03 02 01 2D 03 00 03");
+}
+
+TEST_F(CQX44SimDlgHostTest, KeysReachTheHostAsStationBytes) {
+    auto host = Connect();
+    Key(QEvent::KeyPress, 30, Qt::Key_A);
+    Key(QEvent::KeyRelease, 30, Qt::Key_A);
+    EXPECT_EQ(test::Hex(Receive(*host, 15)), "02 01 11 1C 03 02 01 11 F0 03 02 01 11 1C 03");
+
+    Key(QEvent::KeyPress, 97, Qt::Key_Control, Qt::ControlModifier);
+    Key(QEvent::KeyRelease, 97, Qt::Key_Control);
+    EXPECT_EQ(test::Hex(Receive(*host, 25)),
+              "02 01 11 E0 03 02 01 11 14 03 02 01 11 E0 03 02 01 11 F0 03 02 01 11 14 03");
+
+    Key(QEvent::KeyPress, 56, Qt::Key_Alt, Qt::AltModifier);
+    Key(QEvent::KeyPress, 45, Qt::Key_X, Qt::AltModifier);
+    Key(QEvent::KeyRelease, 45, Qt::Key_X, Qt::AltModifier);
+    Key(QEvent::KeyRelease, 56, Qt::Key_Alt);
+    // Three ticks of timer 1 would have sent anything queued.
+    EXPECT_TRUE(Receive(*host, 1, 700).empty()) << "Alt and Alt+x belong to the window system";
+}
+
+} // namespace
+} // namespace qx44
