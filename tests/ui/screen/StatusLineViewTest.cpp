@@ -1,12 +1,10 @@
 #include "ui/screen/StatusLineView.h"
 
 #include "core/screen/CVantorBar.h"
-#include "core/screen/IScreenMouse.h"
 #include "core/settings/CQX44Setting.h"
 #include "support/TempDir.h"
 #include "ui/UiTestSupport.h"
 
-#include <QMouseEvent>
 #include <gtest/gtest.h>
 
 namespace qx44 {
@@ -17,20 +15,6 @@ using uitest::WaitUntil;
 
 const QColor kGrey(170, 170, 170);
 const QColor kGreen(0, 255, 0);
-
-class RecordingMouse : public IScreenMouse {
-public:
-    void MouseDown(int column, int row) override { Add("down", column, row); }
-    void MouseUp(int column, int row) override { Add("up", column, row); }
-    void MouseDoubleClick(int column, int row) override { Add("double", column, row); }
-    std::vector<std::string> events;
-
-private:
-    void Add(const char* what, int column, int row) {
-        events.push_back(std::string(what) + " " + std::to_string(column) + "," +
-                         std::to_string(row));
-    }
-};
 
 // The status line at 1,000 × 60 pixels: 80 cells of 12 × 60 up to column 39.
 class StatusLineViewTest : public ::testing::Test {
@@ -81,18 +65,6 @@ TEST_F(StatusLineViewTest, ARepaintOfTheWholeWindowCoversAPicture) {
     ASSERT_TRUE(WaitUntil([&] { return IsColour(Shown(), 155, 15, kGreen); }));
     view->InvalidateWindow();
     EXPECT_TRUE(WaitUntil([&] { return IsColour(Shown(), 155, 15, kGrey); }));
-}
-
-TEST_F(StatusLineViewTest, PressesAndDoubleClicksReportRow255AndReleasesRow0) {
-    RecordingMouse mouse;
-    view->SetMouse(&mouse);
-    for (const QEvent::Type type :
-         {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick}) {
-        QMouseEvent event(type, QPointF(125, 30), view->mapToGlobal(QPointF(125, 30)),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(view.get(), &event);
-    }
-    EXPECT_EQ(mouse.events, (std::vector<std::string>{"down 10,255", "up 10,0", "double 10,255"}));
 }
 
 } // namespace
