@@ -7,8 +7,11 @@
 #include "ui/UiTestSupport.h"
 #include "ui/app/CQX44SimDlg.h"
 
+#include <QBuffer>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace qx44 {
@@ -87,9 +90,21 @@ TEST_F(CQX44SimDlgHostTest, InformationBoxWithTheSettingsInForce) {
 }
 
 TEST_F(CQX44SimDlgHostTest, HostAddressUntilTheFirstMessage) {
+    const auto networkIcon = [&] {
+        const PixelRect at = StatusIndicators::IconRect(window->StatusLine().Layout(),
+                                                        StatusIndicators::kNetworkColumn, 1);
+        return const_cast<StatusLineView&>(window->StatusView())
+            .grab(QRect(at.left, at.top, at.Width(), at.Height()))
+            .toImage();
+    };
+    ASSERT_TRUE(WaitUntil([&] { return !networkIcon().isNull(); }));
+    const QImage idleIcon = networkIcon();
+
     auto first = Connect();
     EXPECT_TRUE(WaitUntil([&] { return Row(13) == "HOST IP:127.0.0.1\n"; })) << Row(13);
     EXPECT_EQ(window->Indicators().NetworkState(), StatusIndicators::kHostConnected);
+    EXPECT_TRUE(WaitUntil([&] { return networkIcon() != idleIcon; }))
+        << "the network icon shows the connected picture";
 
     first->Send(Bytes{0x02, 0x01, 0x23, 0x18, 0x0D, 0xD2, 0x00, 0x03, 'x', 'y', 'z', 0x03});
     EXPECT_TRUE(WaitUntil([&] { return Row(13) == "xyzT IP:127.0.0.1\n"; })) << Row(13);
@@ -142,6 +157,76 @@ TEST_F(CQX44SimDlgHostTest, KeysReachTheHostAsStationBytes) {
     Key(QEvent::KeyRelease, 56, Qt::Key_Alt);
     // Three ticks of timer 1 would have sent anything queued.
     EXPECT_TRUE(Receive(*host, 1, 700).empty()) << "Alt and Alt+x belong to the window system";
+}
+
+} // namespace
+} // namespace qx44
+
+namespace qx44 {
+namespace {
+
+// A host's picture travels as a file in the working directory; run in a folder of our own.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::string& path)
+        : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~WorkingDirectory() { std::filesystem::current_path(previous_); }
+
+private:
+    std::filesystem::path previous_;
+};
+
+TEST_F(CQX44SimDlgHostTest, BitmapTransferIsShownAtItsCellAndItsFileDeleted) {
+    WorkingDirectory inTemp(dir.Path());
+    QImage red(16, 16, QImage::Format_RGB32);
+    red.fill(QColor(255, 0, 0));
+    QByteArray file;
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(red.save(&buffer, "BMP"));
+
+    auto host = Connect();
+    Bytes message = {0x02, 0x01, 0x33, 0x0A, 0x05};
+    message.insert(message.end(), file.begin(), file.end());
+    message.push_back(0x03);
+    host->Send(message);
+
+    const PixelRect cell = window->TextScreen().CellRect(10, 5);
+    EXPECT_TRUE(WaitUntil([&] {
+        return uitest::IsColour(window->TextView().BackingImage(), cell.left + 2, cell.top + 2,
+                                QColor(255, 0, 0));
+    }));
+    EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(dir.File("tmp.bmp")); }));
+}
+
+TEST(CQX44SimDlgListenerTest, PortInUseIsToldOnceAndTheTerminalRunsOn) {
+    uitest::EnsureApplication();
+    test::TempDir dir;
+    CTCPIPListen occupier;
+    ASSERT_TRUE(occupier.Listen(0));
+    test::TempDir::WriteText(dir.File("setting.txt"),
+                             "[Net]\nPortNum=" + std::to_string(occupier.Port()) +
+                                 "\n[Main]\nBeeping=0\n");
+    CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
+    {
+        CQX44SimDlg window;
+        window.show();
+        window.Initialise();
+        QMessageBox* box = nullptr;
+        EXPECT_TRUE(WaitUntil([&] {
+            box = window.findChild<QMessageBox*>();
+            return box != nullptr;
+        }));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text().toStdString(), "error when start tcp/ip socket");
+        EXPECT_EQ(window.findChildren<QMessageBox*>().size(), 1);
+        EXPECT_FALSE(window.Link().Listener().IsListening());
+        EXPECT_EQ(ScreenDump::Text(window.TextScreen().Snapshot(), 24, 12, 20, 1),
+                  "TCP port: " + std::to_string(occupier.Port()) + "\n");
+    }
+    CQX44Setting::SetFilePathOverride({});
 }
 
 } // namespace
