@@ -6,7 +6,10 @@ cd "$(dirname "$0")/.."
 sanitize="${QX44_SANITIZE:-}"
 dir="build${sanitize:+-$sanitize}"
 if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S . -B "$dir" -G Ninja -DQX44_SANITIZE="$sanitize"
+    # Sanitizer builds are for the tests; their benchmark figures would mean nothing.
+    bench=ON
+    [ -n "$sanitize" ] && bench=OFF
+    cmake -S . -B "$dir" -G Ninja -DQX44_SANITIZE="$sanitize" -DQX44_BUILD_BENCH="$bench"
 fi
 cmake --build "$dir" --parallel "$(nproc)"
 echo "$dir"
