@@ -9,7 +9,8 @@ if [ ! -f "$dir/build.ninja" ]; then
     # Sanitizer builds are for the tests; their benchmark figures would mean nothing.
     bench=ON
     [ -n "$sanitize" ] && bench=OFF
-    cmake -S . -B "$dir" -G Ninja -DQX44_SANITIZE="$sanitize" -DQX44_BUILD_BENCH="$bench"
+    cmake -S . -B "$dir" -G Ninja -DQX44_SANITIZE="$sanitize" -DQX44_BUILD_BENCH="$bench" >&2
 fi
-cmake --build "$dir" --parallel "$(nproc)"
+# Progress goes to stderr: the last line on stdout is the build folder, for the callers.
+cmake --build "$dir" --parallel "$(nproc)" >&2
 echo "$dir"
