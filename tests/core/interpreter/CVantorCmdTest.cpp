@@ -7,6 +7,7 @@
 #include "support/Bytes.h"
 #include "support/FakeSerialPorts.h"
 #include "support/RecordingBeeper.h"
+#include "support/RecordingHost.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -23,14 +24,6 @@ std::string Lines(const std::string& line, int count) {
     }
     return all;
 }
-
-class RecordingHost : public IHostSender {
-public:
-    void SendToHost(std::span<const std::uint8_t> bytes) override {
-        sent.insert(sent.end(), bytes.begin(), bytes.end());
-    }
-    Bytes sent;
-};
 
 class CVantorCmdTest : public ::testing::Test {
 protected:
@@ -58,7 +51,7 @@ protected:
     CancelToken closing;
     CConsoleWin screen;
     CVantorBar bar;
-    RecordingHost host;
+    test::RecordingHost host;
     test::FakeSerialPorts ports;
     test::RecordingBeeper beeper;
     std::unique_ptr<CVantorCmd> cmd_;
@@ -82,15 +75,15 @@ TEST_F(CVantorCmdTest, AddressAndPitchAreReadOnceAtConstruction) {
     EXPECT_EQ(cmd().StationAddress(), 1);
     EXPECT_EQ(cmd().BeeperPitch(), 2200);
     cmd().SendMouseUp(3, 4);
-    EXPECT_EQ(host.sent, (Bytes{0x02, 0x01, 0x2D, 0x03, 0x04, 0x03}));
+    EXPECT_EQ(host.Sent(), (Bytes{0x02, 0x01, 0x2D, 0x03, 0x04, 0x03}));
 }
 
 TEST_F(CVantorCmdTest, MouseMessages) {
     cmd().SendMouseDown(79, 24);
     cmd().SendMouseUp(0, 0);
     cmd().SendMouseDoubleClick(5, 255);
-    EXPECT_EQ(host.sent, (Bytes{0x02, 0x01, 0x2C, 79, 24, 0x03, 0x02, 0x01, 0x2D, 0, 0, 0x03, 0x02,
-                                0x01, 0x55, 5, 255, 0x03}));
+    EXPECT_EQ(host.Sent(), (Bytes{0x02, 0x01, 0x2C, 79, 24, 0x03, 0x02, 0x01, 0x2D, 0, 0, 0x03,
+                                  0x02, 0x01, 0x55, 5, 255, 0x03}));
 }
 
 TEST_F(CVantorCmdTest, IdentityQueries) {
@@ -103,9 +96,11 @@ TEST_F(CVantorCmdTest, IdentityQueries) {
         {{0x02, 0x09, 0x2D, 0x00, 0x03}, {0x02, 0x01, 0x2E, 0x00, 0x00, 0x03}},
     };
     for (const auto& c : cases) {
-        host.sent.clear();
+        const std::size_t before = host.Sent().size();
         Run(c.query);
-        EXPECT_EQ(host.sent, c.reply) << test::Hex(c.query);
+        const Bytes sent = host.Sent();
+        EXPECT_EQ(Bytes(sent.begin() + static_cast<long>(before), sent.end()), c.reply)
+            << test::Hex(c.query);
     }
 }
 
