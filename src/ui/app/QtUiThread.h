@@ -3,7 +3,6 @@
 #include "core/common/IUiThread.h"
 
 #include <QObject>
-#include <QPointer>
 
 namespace qx44 {
 
