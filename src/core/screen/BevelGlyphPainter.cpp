@@ -1,6 +1,8 @@
 #include "core/screen/BevelGlyphPainter.h"
 
+#include <array>
 #include <span>
+#include <utility>
 
 namespace qx44 {
 
@@ -117,141 +119,112 @@ void Treat(const PixelRect& cell, Corner corner, Treatment treatment, IPainter& 
     }
 }
 
-void PaintSetA(std::uint32_t piece, const PixelRect& c, IPainter& painter) {
-    const int l = c.left;
-    const int t = c.top;
-    const int r = c.right;
-    const int b = c.bottom;
-    using enum Direction;
-    using enum Band;
-    using enum Corner;
-    using enum Treatment;
-    switch (piece) {
-    case 0: // left edge
-        DrawBand({r, t}, {r, b}, Left, Raised, painter);
-        break;
-    case 1: // right edge
-        DrawBand({l, t}, {l, b}, Right, Sunken, painter);
-        break;
-    case 2: // inner vertical
-        DrawBand({l, t}, {l, b}, Right, Sunken, painter);
-        DrawBand({r, t}, {r, b}, Left, Raised, painter);
-        break;
-    case 3: // top edge
-        DrawBand({l, b}, {r, b}, Up, Raised, painter);
-        break;
-    case 4: // bottom edge
-        DrawBand({l, t}, {r, t}, Down, Sunken, painter);
-        break;
-    case 5: // inner horizontal
-        DrawBand({l, t}, {r, t}, Down, Sunken, painter);
-        DrawBand({l, b}, {r, b}, Up, Raised, painter);
-        break;
-    case 6: // top-left corner
-        Treat(c, BottomRight, K0, painter);
-        break;
-    case 7: // top-right corner
-        Treat(c, BottomLeft, K1, painter);
-        break;
-    case 8: // junction on the top edge
-        Treat(c, BottomLeft, K1, painter);
-        Treat(c, BottomRight, K0, painter);
-        break;
-    case 9: // bottom-left corner
-        Treat(c, TopRight, K2, painter);
-        break;
-    case 10: // bottom-right corner
-        Treat(c, TopLeft, K3, painter);
-        break;
-    case 11: // junction on the bottom edge
-        Treat(c, TopLeft, K3, painter);
-        Treat(c, TopRight, K2, painter);
-        break;
-    case 12: // crossing
-        Treat(c, TopLeft, K3, painter);
-        Treat(c, BottomLeft, K1, painter);
-        Treat(c, TopRight, K2, painter);
-        Treat(c, BottomRight, K0, painter);
-        break;
-    case 13: // junction on the left edge
-        Treat(c, TopRight, K2, painter);
-        Treat(c, BottomRight, K0, painter);
-        break;
-    case 14: // junction on the right edge
-        Treat(c, TopLeft, K3, painter);
-        Treat(c, BottomLeft, K1, painter);
-        break;
-    default:
-        break;
-    }
+// Where a band runs in its cell: down one of these columns, or along one of these rows.
+enum class Edge { LeftColumn, RightColumn, InsetColumn, TopRow, BottomRow, InsetRow };
+
+// One step of a piece: a band along an edge, or a corner treatment.
+struct Step {
+    bool isBand = false;
+    Edge edge = Edge::LeftColumn;
+    Direction direction = Direction::Left;
+    Band band = Band::Raised;
+    Corner corner = Corner::TopLeft;
+    Treatment treatment = Treatment::K0;
+};
+
+constexpr Step BandStep(Edge edge, Direction direction, Band band) {
+    return {true, edge, direction, band, Corner::TopLeft, Treatment::K0};
 }
 
-void PaintSetB(std::uint32_t piece, const PixelRect& c, IPainter& painter) {
-    const int l = c.left;
-    const int t = c.top;
-    const int r = c.right;
-    const int b = c.bottom;
-    using enum Direction;
-    using enum Band;
-    using enum Corner;
-    using enum Treatment;
-    switch (piece) {
-    case 0: // left edge
-        DrawBand({r - 3, t}, {r - 3, b}, Right, Sunken, painter);
-        break;
-    case 1: // right edge
-        DrawBand({l, t}, {l, b}, Right, Raised, painter);
-        break;
-    case 2: // inner vertical
-        DrawBand({l, t}, {l, b}, Right, Raised, painter);
-        DrawBand({r - 3, t}, {r - 3, b}, Right, Sunken, painter);
-        break;
-    case 3: // top edge
-        DrawBand({l, b - 3}, {r, b - 3}, Down, Sunken, painter);
-        break;
-    case 4: // bottom edge
-        DrawBand({l, t}, {r, t}, Down, Raised, painter);
-        break;
-    case 5: // inner horizontal
-        DrawBand({l, t}, {r, t}, Down, Raised, painter);
-        DrawBand({l, b - 3}, {r, b - 3}, Down, Sunken, painter);
-        break;
-    case 6: // top-left corner
-        Treat(c, BottomRight, K3, painter);
-        break;
-    case 7: // top-right corner
-        Treat(c, BottomLeft, K4, painter);
-        break;
-    case 8: // junction on the top edge
-        Treat(c, BottomLeft, K4, painter);
-        Treat(c, BottomRight, K3, painter);
-        break;
-    case 9: // bottom-left corner
-        Treat(c, TopRight, K5, painter);
-        break;
-    case 10: // bottom-right corner
-        Treat(c, TopLeft, K0, painter);
-        break;
-    case 11: // junction on the bottom edge
-        Treat(c, TopLeft, K0, painter);
-        Treat(c, TopRight, K5, painter);
-        break;
-    case 12: // crossing
-        Treat(c, TopLeft, K0, painter);
-        Treat(c, TopRight, K5, painter);
-        Treat(c, BottomLeft, K4, painter);
-        Treat(c, BottomRight, K3, painter);
-        break;
-    case 13: // junction on the left edge
-        Treat(c, TopRight, K5, painter);
-        Treat(c, BottomRight, K3, painter);
-        break;
-    case 14: // junction on the right edge
-        Treat(c, TopLeft, K0, painter);
-        Treat(c, BottomLeft, K4, painter);
-        break;
-    default:
-        break;
+constexpr Step CornerStep(Corner corner, Treatment treatment) {
+    return {false, Edge::LeftColumn, Direction::Left, Band::Raised, corner, treatment};
+}
+
+// A piece is at most four steps, drawn in order.
+struct Piece {
+    std::array<Step, 4> steps{};
+    std::size_t count = 0;
+};
+
+template <typename... Steps> constexpr Piece Make(Steps... steps) {
+    return {{steps...}, sizeof...(steps)};
+}
+
+using enum Edge;
+using enum Direction;
+using enum Band;
+using enum Corner;
+using enum Treatment;
+
+// Pieces in set order: left, right and inner vertical edges; top, bottom and inner horizontal
+// edges; top-left, top-right corners, top junction; bottom-left, bottom-right corners, bottom
+// junction; crossing; left and right junctions.
+constexpr std::array<Piece, kPiecesPerSet> kPiecesA = {
+    Make(BandStep(RightColumn, Left, Raised)),
+    Make(BandStep(LeftColumn, Right, Sunken)),
+    Make(BandStep(LeftColumn, Right, Sunken), BandStep(RightColumn, Left, Raised)),
+    Make(BandStep(BottomRow, Up, Raised)),
+    Make(BandStep(TopRow, Down, Sunken)),
+    Make(BandStep(TopRow, Down, Sunken), BandStep(BottomRow, Up, Raised)),
+    Make(CornerStep(BottomRight, K0)),
+    Make(CornerStep(BottomLeft, K1)),
+    Make(CornerStep(BottomLeft, K1), CornerStep(BottomRight, K0)),
+    Make(CornerStep(TopRight, K2)),
+    Make(CornerStep(TopLeft, K3)),
+    Make(CornerStep(TopLeft, K3), CornerStep(TopRight, K2)),
+    Make(CornerStep(TopLeft, K3), CornerStep(BottomLeft, K1), CornerStep(TopRight, K2),
+         CornerStep(BottomRight, K0)),
+    Make(CornerStep(TopRight, K2), CornerStep(BottomRight, K0)),
+    Make(CornerStep(TopLeft, K3), CornerStep(BottomLeft, K1)),
+};
+
+constexpr std::array<Piece, kPiecesPerSet> kPiecesB = {
+    Make(BandStep(InsetColumn, Right, Sunken)),
+    Make(BandStep(LeftColumn, Right, Raised)),
+    Make(BandStep(LeftColumn, Right, Raised), BandStep(InsetColumn, Right, Sunken)),
+    Make(BandStep(InsetRow, Down, Sunken)),
+    Make(BandStep(TopRow, Down, Raised)),
+    Make(BandStep(TopRow, Down, Raised), BandStep(InsetRow, Down, Sunken)),
+    Make(CornerStep(BottomRight, K3)),
+    Make(CornerStep(BottomLeft, K4)),
+    Make(CornerStep(BottomLeft, K4), CornerStep(BottomRight, K3)),
+    Make(CornerStep(TopRight, K5)),
+    Make(CornerStep(TopLeft, K0)),
+    Make(CornerStep(TopLeft, K0), CornerStep(TopRight, K5)),
+    Make(CornerStep(TopLeft, K0), CornerStep(TopRight, K5), CornerStep(BottomLeft, K4),
+         CornerStep(BottomRight, K3)),
+    Make(CornerStep(TopRight, K5), CornerStep(BottomRight, K3)),
+    Make(CornerStep(TopLeft, K0), CornerStep(BottomLeft, K4)),
+};
+
+// The band's first line: down the cell at a column, or across it at a row.
+std::pair<PixelPoint, PixelPoint> EdgeLine(const PixelRect& c, Edge edge) {
+    switch (edge) {
+    case LeftColumn:
+        return {{c.left, c.top}, {c.left, c.bottom}};
+    case RightColumn:
+        return {{c.right, c.top}, {c.right, c.bottom}};
+    case InsetColumn:
+        return {{c.right - 3, c.top}, {c.right - 3, c.bottom}};
+    case TopRow:
+        return {{c.left, c.top}, {c.right, c.top}};
+    case BottomRow:
+        return {{c.left, c.bottom}, {c.right, c.bottom}};
+    case InsetRow:
+        return {{c.left, c.bottom - 3}, {c.right, c.bottom - 3}};
+    }
+    return {};
+}
+
+void PaintPiece(const Piece& piece, const PixelRect& cell, IPainter& painter) {
+    for (std::size_t i = 0; i < piece.count; ++i) {
+        const Step& step = piece.steps[i];
+        if (step.isBand) {
+            const auto [from, to] = EdgeLine(cell, step.edge);
+            DrawBand(from, to, step.direction, step.band, painter);
+        } else {
+            Treat(cell, step.corner, step.treatment, painter);
+        }
     }
 }
 
@@ -264,9 +237,9 @@ bool BevelGlyphPainter::IsBevelCode(std::uint32_t code) {
 
 void BevelGlyphPainter::Paint(std::uint32_t code, const PixelRect& cell, IPainter& painter) {
     if (code >= kSetA && code < kSetA + kPiecesPerSet) {
-        PaintSetA(code - kSetA, cell, painter);
+        PaintPiece(kPiecesA[code - kSetA], cell, painter);
     } else if (code >= kSetB && code < kSetB + kPiecesPerSet) {
-        PaintSetB(code - kSetB, cell, painter);
+        PaintPiece(kPiecesB[code - kSetB], cell, painter);
     }
 }
 
