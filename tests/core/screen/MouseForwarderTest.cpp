@@ -3,6 +3,7 @@
 #include "core/screen/CConsoleWin.h"
 #include "core/screen/CVantorBar.h"
 #include "core/screen/IScreenMouse.h"
+#include "support/RecordingMouse.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -11,19 +12,7 @@
 namespace qx44 {
 namespace {
 
-class RecordingMouse : public IScreenMouse {
-public:
-    void MouseDown(int column, int row) override { Add("down", column, row); }
-    void MouseUp(int column, int row) override { Add("up", column, row); }
-    void MouseDoubleClick(int column, int row) override { Add("double", column, row); }
-    std::vector<std::string> events;
-
-private:
-    void Add(const char* what, int column, int row) {
-        events.push_back(std::string(what) + " " + std::to_string(column) + "," +
-                         std::to_string(row));
-    }
-};
+using test::RecordingMouse;
 
 // On 1,000 × 500 pixels the 80 × 25 grid has 12 × 20 cells up to column 39 and 13-pixel columns
 // from x = 480 on.

@@ -4,6 +4,7 @@
 #include "core/screen/CGlobalFunction.h"
 #include "core/screen/IScreenMouse.h"
 #include "core/settings/CQX44Setting.h"
+#include "support/RecordingMouse.h"
 #include "support/TempDir.h"
 #include "ui/UiTestSupport.h"
 
@@ -49,19 +50,7 @@ bool AllIn(const QImage& image, const PixelRect& rect, QColor colour) {
     return true;
 }
 
-class RecordingMouse : public IScreenMouse {
-public:
-    void MouseDown(int column, int row) override { Add("down", column, row); }
-    void MouseUp(int column, int row) override { Add("up", column, row); }
-    void MouseDoubleClick(int column, int row) override { Add("double", column, row); }
-    std::vector<std::string> events;
-
-private:
-    void Add(const char* what, int column, int row) {
-        events.push_back(std::string(what) + " " + std::to_string(column) + "," +
-                         std::to_string(row));
-    }
-};
+using test::RecordingMouse;
 
 // The text screen's window at 1,000 × 500 pixels: 80 × 25 cells of 12 × 20 up to column 39.
 class ScreenViewTest : public ::testing::Test {
