@@ -45,11 +45,12 @@ void HostLink::AcceptHost() {
                 }
             });
         });
-    connection->StartReceiving();
+    // Current before it receives: a host that asks at once must find its reply's way back.
     {
         std::lock_guard lock(connectionMutex_);
         connection_ = connection;
     }
+    connection->StartReceiving();
     events_.HostConnected(connection->GetPeerAddress());
     events_.SetNetworkState(IHostLinkEvents::kNetworkHostConnected);
     connection->FlushSendQueue();

@@ -201,3 +201,28 @@ TEST_F(HostCommandsOverTcpTest, HostHangingUpDuringABeepEndsIt) {
 
 } // namespace
 } // namespace qx44
+
+namespace qx44 {
+namespace {
+
+// A host that asks before the station has even accepted it: the question waits in the socket
+// and is read the moment the connection starts, so its reply must already have a way back.
+TEST_F(HostCommandsOverTcpTest, QueryBeforeTheAcceptIsAnswered) {
+    for (int round = 0; round < 20; ++round) {
+        test::TcpTestClient next(link.Listener().Port());
+        next.Send(Bytes{0x02, 0x01, 0x11, 0x03});
+        pollfd pfd{link.Listener().Fd(), POLLIN, 0};
+        ASSERT_EQ(::poll(&pfd, 1, 5000), 1);
+        link.AcceptHost();
+        Bytes reply;
+        for (int tick = 0; tick < 50 && reply.size() < 5; ++tick) {
+            link.OnTimer1Tick();
+            const Bytes more = next.Receive(5 - reply.size(), 20ms);
+            reply.insert(reply.end(), more.begin(), more.end());
+        }
+        ASSERT_EQ(test::Hex(reply), "02 01 14 10 03") << "round " << round;
+    }
+}
+
+} // namespace
+} // namespace qx44
