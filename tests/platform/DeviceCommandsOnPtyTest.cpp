@@ -5,6 +5,7 @@
 #include "core/settings/CQX44Setting.h"
 #include "platform/TermiosSerialDeviceFactory.h"
 #include "support/Bytes.h"
+#include "support/InterpreterFixture.h"
 #include "support/RecordingBeeper.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -22,7 +23,7 @@ using test::Bytes;
 using test::Hex;
 using test::PseudoTerminal;
 
-constexpr int kPrinterCom = 3;
+constexpr int kPrinterCom = test::InterpreterFixture::kPrinterCom;
 const Bytes kStatusQuery = {0x1D, 0x61, 0x0E};
 const Bytes kReady = {0x10, 0x00, 0x00, 0x00};
 
@@ -82,7 +83,7 @@ private:
 };
 
 // COM1, COM2 and the printer's COM3 are pseudo-terminals; the test plays the devices.
-class DeviceCommandsOnPty : public ::testing::Test {
+class DeviceCommandsOnPty : public test::InterpreterFixture {
 protected:
     void SetUp() override {
         MapPorts(com1.SlavePath(), "");
@@ -95,16 +96,7 @@ protected:
                                  "[Ports]\nCOM1=" + com1Path + "\nCOM2=" + com2.SlavePath() +
                                      "\nCOM3=" + printer.SlavePath() + "\n" + moreSettings);
     }
-    CVantorCmd& Cmd() {
-        if (!cmd_) {
-            cmd_ = std::make_unique<CVantorCmd>(screen, bar, host, devices, beeper);
-            cmd_->SetPrinterPortNumber(kPrinterCom);
-        }
-        return *cmd_;
-    }
-    void Run(const Bytes& message) {
-        Cmd().DispatchHostMessage(message[1], message[2], message, closing);
-    }
+    ISerialDeviceFactory& Devices() override { return devices; }
     // Polls as the timers do until the host has `count` bytes; false at the deadline.
     bool PollUntilHostHas(std::size_t count) {
         const auto deadline = std::chrono::steady_clock::now() + 5s;
@@ -123,12 +115,6 @@ protected:
     PseudoTerminal com2;
     PseudoTerminal printer;
     TermiosSerialDeviceFactory devices;
-    CancelToken closing;
-    CConsoleWin screen;
-    CVantorBar bar;
-    test::RecordingHost host;
-    test::RecordingBeeper beeper;
-    std::unique_ptr<CVantorCmd> cmd_;
 };
 
 TEST_F(DeviceCommandsOnPty, DataForCom1ReachesItAndIsAcknowledged) {

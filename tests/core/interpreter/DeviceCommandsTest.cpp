@@ -4,6 +4,7 @@
 #include "core/settings/CQX44Setting.h"
 #include "support/Bytes.h"
 #include "support/FakeSerialPorts.h"
+#include "support/InterpreterFixture.h"
 #include "support/RecordingBeeper.h"
 #include "support/RecordingHost.h"
 #include "support/TempDir.h"
@@ -20,7 +21,7 @@ using test::Hex;
 using Line = test::FakeSerialPorts::Line;
 using test::RecordingHost;
 
-constexpr int kPrinterCom = 3;
+constexpr int kPrinterCom = test::InterpreterFixture::kPrinterCom;
 const Bytes kAck = {0x02, 0x01, 0x35, 0x03};
 const Bytes kStatusQuery = {0x1D, 0x61, 0x0E};
 
@@ -79,21 +80,12 @@ Bytes Repeat(const Bytes& block, int times) {
 }
 
 // The interpreter over fake COM ports: COM3 is where the receipt printer is mapped.
-class DeviceCommandsTest : public ::testing::Test {
+class DeviceCommandsTest : public test::InterpreterFixture {
 protected:
     void SetUp() override { CQX44Setting::SetFilePathOverride(dir.File("setting.txt")); }
     void TearDown() override { CQX44Setting::SetFilePathOverride({}); }
 
-    CVantorCmd& Cmd() {
-        if (!cmd_) {
-            cmd_ = std::make_unique<CVantorCmd>(screen, bar, host, ports, beeper);
-            cmd_->SetPrinterPortNumber(kPrinterCom);
-        }
-        return *cmd_;
-    }
-    void Run(const Bytes& message) {
-        Cmd().DispatchHostMessage(message[1], message[2], message, closing);
-    }
+    ISerialDeviceFactory& Devices() override { return ports; }
     Line Port(int number) {
         return ports.With(number, [](Line& line) { return line; });
     }
@@ -110,13 +102,7 @@ protected:
     }
 
     test::TempDir dir;
-    CancelToken closing;
-    CConsoleWin screen;
-    CVantorBar bar;
-    RecordingHost host;
     test::FakeSerialPorts ports;
-    test::RecordingBeeper beeper;
-    std::unique_ptr<CVantorCmd> cmd_;
 };
 
 TEST_F(DeviceCommandsTest, BeepsAtTheirPitchForQuarterSeconds) {
