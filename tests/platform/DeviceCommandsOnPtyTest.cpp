@@ -89,7 +89,10 @@ protected:
         MapPorts(com1.SlavePath(), "");
         CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
     }
-    void TearDown() override { CQX44Setting::SetFilePathOverride({}); }
+    void TearDown() override {
+        InterpreterFixture::TearDown();
+        CQX44Setting::SetFilePathOverride({});
+    }
 
     void MapPorts(const std::string& com1Path, const std::string& moreSettings) {
         test::TempDir::WriteText(dir.File("setting.txt"),

@@ -23,6 +23,10 @@ public:
 protected:
     virtual ISerialDeviceFactory& Devices() = 0;
 
+    // The interpreter closes its ports through the test's devices, which go before this base's
+    // members do: it must go first.
+    void TearDown() override { cmd_.reset(); }
+
     CVantorCmd& Cmd() {
         if (!cmd_) {
             cmd_ = std::make_unique<CVantorCmd>(screen, bar, host, Devices(), beeper);

@@ -83,7 +83,10 @@ Bytes Repeat(const Bytes& block, int times) {
 class DeviceCommandsTest : public test::InterpreterFixture {
 protected:
     void SetUp() override { CQX44Setting::SetFilePathOverride(dir.File("setting.txt")); }
-    void TearDown() override { CQX44Setting::SetFilePathOverride({}); }
+    void TearDown() override {
+        InterpreterFixture::TearDown();
+        CQX44Setting::SetFilePathOverride({});
+    }
 
     ISerialDeviceFactory& Devices() override { return ports; }
     Line Port(int number) {
