@@ -9,7 +9,6 @@ namespace {
 
 constexpr std::uint8_t kPlayListCode = 0x40;
 constexpr std::size_t kPlayListHeader = 8; // a 0x40 message's ETX is searched from here on
-constexpr std::size_t kPlayListPiece = 4;  // what is cut off a 0x40 message without its ETX
 
 // Length of the message that starts at data[0] (an STX), or nothing while the header bytes the
 // rule needs have not arrived; data holds at least four bytes.
@@ -65,12 +64,19 @@ std::optional<std::size_t> LengthByRule(std::span<const std::uint8_t> data) {
         return 9 + 256 * *high + *low;
     }
     case kPlayListCode: {
-        const auto* begin = data.data() + std::min(kPlayListHeader, data.size());
-        const auto* etx = std::find(begin, data.data() + data.size(), kEtx);
-        if (etx == data.data() + data.size()) {
-            return kPlayListPiece;
+        // A list split by TCP waits for the rest like any other message; one that outgrows the
+        // hand-off area without its ETX is given up, its STX dropped as a one-byte piece.
+        const std::size_t searched = std::min(data.size(), CCommand_Buffer::kLongestPlayList);
+        const auto* begin = data.data() + std::min(kPlayListHeader, searched);
+        const auto* end = data.data() + searched;
+        const auto* etx = std::find(begin, end, kEtx);
+        if (etx != end) {
+            return static_cast<std::size_t>(etx - data.data()) + 1;
         }
-        return static_cast<std::size_t>(etx - data.data()) + 1;
+        if (searched == CCommand_Buffer::kLongestPlayList) {
+            return 1;
+        }
+        return std::nullopt;
     }
     default:
         return 4;
@@ -126,10 +132,6 @@ std::size_t CCommand_Buffer::CopyOut(std::span<std::uint8_t> destination, std::s
     const std::size_t n = std::min({count, destination.size(), Buffered()});
     std::memcpy(destination.data(), data_.get() + start_, n);
     return n;
-}
-
-bool CCommand_Buffer::IsPlayListPiece(std::size_t end) const {
-    return end == kPlayListPiece && Buffered() >= kPlayListPiece && Data()[2] == kPlayListCode;
 }
 
 void CCommand_Buffer::Clear() {

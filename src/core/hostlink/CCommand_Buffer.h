@@ -17,6 +17,8 @@ inline constexpr std::uint8_t kEtx = 0x03;
 class CCommand_Buffer {
 public:
     static constexpr std::size_t kCapacity = 204800;
+    // A 0x40 play list whose ETX has not come within this many bytes is dropped.
+    static constexpr std::size_t kLongestPlayList = 3500;
 
     CCommand_Buffer();
 
@@ -33,9 +35,6 @@ public:
     void Consume(std::size_t end);
     std::size_t CopyOut(std::span<std::uint8_t> destination, std::size_t count) const;
     void Clear();
-    // A 0x40 message whose ETX has not arrived is cut off as a four-byte piece that is never
-    // dispatched.
-    bool IsPlayListPiece(std::size_t end) const;
 
 private:
     std::unique_ptr<std::uint8_t[]> data_;

@@ -53,7 +53,7 @@ bool MessageFramer::ProcessReceived(const CancelToken& closing, const CancelToke
         if (!end) {
             break;
         }
-        if (data[*end - 1] == kEtx && !buffer_.IsPlayListPiece(*end)) {
+        if (data[*end - 1] == kEtx) {
             Dispatch(*end, handlerWaits);
         }
         buffer_.Consume(*end);

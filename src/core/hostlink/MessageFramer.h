@@ -13,7 +13,7 @@ namespace qx44 {
 // Used only by that connection's receive thread.
 class MessageFramer {
 public:
-    static constexpr std::size_t kHandOffSize = 3500;
+    static constexpr std::size_t kHandOffSize = CCommand_Buffer::kLongestPlayList;
     // A larger size field is not believed: one bad header must not turn the rest of the
     // connection into file data.
     static constexpr std::uint32_t kMaxTransferSize = 64u * 1024 * 1024;

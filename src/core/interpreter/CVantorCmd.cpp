@@ -76,7 +76,7 @@ CVantorCmd::CVantorCmd(CConsoleWin& textScreen, CVantorBar& statusLine, IHostSen
                        ISerialDeviceFactory& serialDevices, IBeeper& beeper)
     : textScreen_(textScreen), statusLine_(statusLine), host_(host),
       beeperPitch_(CQX44Setting().GetPitch()), stationAddress_(CQX44Setting().GetAddress()),
-      serialPorts_(serialDevices), beeper_(beeper) {}
+      serialPorts_(serialDevices), beeper_(beeper), media_(host) {}
 
 void CVantorCmd::DispatchHostMessage(std::uint8_t, std::uint8_t code, Message message,
                                      const CancelToken& connectionClosing) {
@@ -127,11 +127,20 @@ void CVantorCmd::DispatchHostMessage(std::uint8_t, std::uint8_t code, Message me
     case 0x32:
         PutStatusText(message);
         break;
+    case 0x35:
+        media_.ListMediaFiles(Address());
+        break;
     case 0x3E:
         ClearWithBackground(message);
         break;
     case 0x3F:
         DrawTable(message);
+        break;
+    case 0x40:
+        media_.PlayMediaList(message);
+        break;
+    case 0x41:
+        media_.StopMedia();
         break;
     case 0x42:
         ReplyPortStatus(message, connectionClosing);

@@ -5,6 +5,7 @@
 #include "core/hostlink/IHostMessageSink.h"
 #include "core/hostlink/IHostSender.h"
 #include "core/hostlink/ISerialDevice.h"
+#include "core/interpreter/MediaCommands.h"
 #include "core/interpreter/SerialPassThrough.h"
 
 #include <array>
@@ -42,6 +43,8 @@ public:
     // Set before the host link starts; a picture for a screen without one is left alone.
     void SetPictureDisplays(IPictureDisplay* textScreen, IPictureDisplay* statusLine);
     void HoldScreenRepaint(bool hold) override;
+    // Where the host's play and stop commands go; set before the host link starts.
+    void SetMediaRequestSink(IMediaRequestSink* sink) { media_.SetRequestSink(sink); }
 
     // True until the first host message has been dispatched; read by the UI thread when a host
     // connects.
@@ -119,6 +122,7 @@ private:
     // busy flag.
     SerialPassThrough serialPorts_;
     IBeeper& beeper_;
+    MediaCommands media_;
 };
 
 } // namespace qx44

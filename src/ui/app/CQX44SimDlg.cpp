@@ -14,7 +14,7 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent)
       statusView_(statusLine_, messageBox_, this), statusLineShown_(CQX44Setting().GetStatusLn()),
       cmd_(textScreen_, statusLine_, hostLink_, serialDevices_, beeper_),
       hostLink_(cmd_, ui_, *this),
-      keyboard_(hostLink_, static_cast<std::uint8_t>(cmd_.StationAddress()), *this) {
+      keyboard_(hostLink_, static_cast<std::uint8_t>(cmd_.StationAddress()), *this, player_) {
     setWindowTitle("QX4400");
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -28,6 +28,9 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent)
     indicators_.SetSurface(&statusView_);
     statusView_.setVisible(statusLineShown_);
     cmd_.SetPictureDisplays(&textView_, &statusView_);
+    cmd_.SetMediaRequestSink(this);
+    playerWindow_.SetPlayer(&player_);
+    player_.LoadKeys();
     LayOutScreens();
 
     connect(&timer1_, &QTimer::timeout, this, &CQX44SimDlg::OnTimer1);
@@ -35,9 +38,11 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent)
 }
 
 CQX44SimDlg::~CQX44SimDlg() {
-    // The notifier must go before the listening socket it watches.
+    // The notifier must go before the listening socket it watches; the receive thread, which
+    // posts media requests, before the player they reach.
     acceptNotifier_.reset();
     hostLink_.CloseAllConnections();
+    cmd_.SetMediaRequestSink(nullptr);
     indicators_.SetSurface(nullptr);
 }
 
@@ -54,6 +59,8 @@ void CQX44SimDlg::Initialise() {
     keyboard_.Start();
     cmd_.SetUsbPrinterEnabled(settings.GetUsbEnabled());
     cmd_.SetPrinterPortNumber(settings.GetUsbMap());
+    player_.SetSlideSeconds(settings.GetAuto() ? settings.GetAtSecs() : -1);
+    media_.SetMediaSwitch(settings.GetEnVideo());
     setFocus();
 }
 
@@ -81,6 +88,27 @@ void CQX44SimDlg::LayOutScreens() {
                             kStatusLineHeight);
     const int textHeight = statusLineShown_ ? client.height() - kStatusLineHeight : client.height();
     textView_.setGeometry(client.left(), client.top(), client.width(), std::max(textHeight, 0));
+    playerWindow_.setGeometry(client);
+}
+
+void CQX44SimDlg::HideTerminalScreens() {
+    textView_.hide();
+    statusView_.hide();
+}
+
+void CQX44SimDlg::ShowTerminalScreens() {
+    textView_.show();
+    statusView_.setVisible(statusLineShown_);
+    // Keys reach the text screen through this window.
+    setFocus();
+    textScreen_.InvalidateAll();
+    statusLine_.InvalidateAll();
+    textView_.update();
+    statusView_.update();
+}
+
+void CQX44SimDlg::PostMediaRequest(int request, std::vector<std::string> playList) {
+    ui_.Post([this, request, list = std::move(playList)] { media_.OnMediaRequest(request, list); });
 }
 
 void CQX44SimDlg::keyPressEvent(QKeyEvent* event) {
@@ -125,7 +153,9 @@ void CQX44SimDlg::HostConnected(std::string_view peerAddress) {
     if (cmd_.IsInfoScreenPending()) {
         RefreshStationInfo(peerAddress);
     }
-    ClosePlayer();
+    if (player_.IsShown()) {
+        ClosePlayer();
+    }
 }
 
 void CQX44SimDlg::MouseDown(int column, int row) {

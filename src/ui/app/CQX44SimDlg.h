@@ -1,9 +1,14 @@
 #pragma once
 
+#include "core/common/SteadyClock.h"
 #include "core/hostlink/HostLink.h"
 #include "core/hostlink/IHostLinkEvents.h"
 #include "core/interpreter/CVantorCmd.h"
 #include "core/keyboard/IKeyRoutingWindow.h"
+#include "core/media/CVideoPlayer.h"
+#include "core/media/IMediaRequestSink.h"
+#include "core/media/IMediaWindow.h"
+#include "core/media/MediaRequests.h"
 #include "core/screen/CConsoleWin.h"
 #include "core/screen/CVantorBar.h"
 #include "core/screen/IScreenMouse.h"
@@ -13,6 +18,8 @@
 #include "platform/TermiosSerialDeviceFactory.h"
 #include "ui/app/QtUiThread.h"
 #include "ui/app/TerminalKeyboard.h"
+#include "ui/media/MpvEngine.h"
+#include "ui/media/PlayerWindow.h"
 #include "ui/screen/ScreenView.h"
 #include "ui/screen/StatusLineView.h"
 #include "ui/widgets/QtMessageBox.h"
@@ -26,11 +33,14 @@ namespace qx44 {
 
 // The terminal's main window: the text screen over the status line, the host link and the
 // interpreter, driven from the Qt event loop (accepting, the two timers, closes posted by receive
-// threads, keys and clicks). Nothing the user does ends it.
+// threads, keys and clicks), and the media player that takes the screens' place while a list
+// plays. Nothing the user does ends it.
 class CQX44SimDlg : public QWidget,
                     private IHostLinkEvents,
                     private IScreenMouse,
-                    private IKeyRoutingWindow {
+                    private IKeyRoutingWindow,
+                    private IMediaWindow,
+                    private IMediaRequestSink {
     Q_OBJECT
 
 public:
@@ -50,6 +60,8 @@ public:
     const StatusLineView& StatusView() const { return statusView_; }
     const StatusIndicators& Indicators() const { return indicators_; }
     const HostLink& Link() const { return hostLink_; }
+    const PlayerWindow& Player() const { return playerWindow_; }
+    const MediaRequests& Media() const { return media_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -74,10 +86,19 @@ private:
     void MouseUp(int column, int row) override;
     void MouseDoubleClick(int column, int row) override;
 
-    // There is no video player or local browser window yet: nothing to close or open.
-    void ClosePlayer() override {}
-    bool MediaRequest(const std::vector<std::string>*) override { return false; }
+    void ClosePlayer() override { media_.ClosePlayer(); }
+    bool MediaRequest(const std::vector<std::string>* list) override {
+        return media_.MediaRequest(list);
+    }
+    // There is no local browser window yet: nothing to open.
     void OpenLocalBrowser() override {}
+
+    void HideTerminalScreens() override;
+    void ShowTerminalScreens() override;
+    void ClearKeyDownRecord() override { keyboard_.ClearKeyDownRecord(); }
+
+    void ClearLocalMode() override { player_.SetLocalMode(false); }
+    void PostMediaRequest(int request, std::vector<std::string> playList) override;
 
     QtUiThread ui_{this};
     CConsoleWin textScreen_;
@@ -95,6 +116,11 @@ private:
     CVantorCmd cmd_;
     HostLink hostLink_;
     TerminalKeyboard keyboard_;
+    SteadyClock clock_;
+    MpvEngine engine_;
+    PlayerWindow playerWindow_{engine_, this};
+    CVideoPlayer player_{engine_, playerWindow_, clock_, keyboard_.KeyState()};
+    MediaRequests media_{player_, *this};
     std::unique_ptr<QSocketNotifier> acceptNotifier_;
     QTimer timer1_;
     QTimer timer2_;

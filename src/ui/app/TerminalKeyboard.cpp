@@ -17,9 +17,9 @@ std::string EchoDevicePath() {
 } // namespace
 
 TerminalKeyboard::TerminalKeyboard(IHostSender& host, std::uint8_t stationAddress,
-                                   IKeyRoutingWindow& window)
+                                   IKeyRoutingWindow& window, IVideoPlayerInput& player)
     : devices_(EchoDevicePath()), hardware_(devices_), sender_(host, stationAddress),
-      router_(sender_, *this, window, keyState_) {}
+      router_(sender_, player, window, keyState_) {}
 
 void TerminalKeyboard::Start() {
     router_.ClearKeyDownRecord();

@@ -17,25 +17,22 @@ class IKeyRoutingWindow;
 // The terminal's keyboard: Qt key events become virtual keys and flags, the key-state table
 // follows them, the POS keyboard's echo is noted, system keys stay with the window system, and
 // everything else goes through the key routing to the host.
-class TerminalKeyboard : private IVideoPlayerInput {
+class TerminalKeyboard {
 public:
-    TerminalKeyboard(IHostSender& host, std::uint8_t stationAddress, IKeyRoutingWindow& window);
+    // The player is only used once keys arrive, so it may be built after the keyboard.
+    TerminalKeyboard(IHostSender& host, std::uint8_t stationAddress, IKeyRoutingWindow& window,
+                     IVideoPlayerInput& player);
 
     // True when the event was the terminal's to handle.
     bool HandleKeyEvent(const QKeyEvent& event);
 
     // At the main window's start: the local-browser key sets and a clean key-down record.
     void Start();
+    void ClearKeyDownRecord() { router_.ClearKeyDownRecord(); }
     bool IsKeyboardPresent() { return hardware_.IsKeyboardPresent(); }
     const IKeyboardState& KeyState() const { return keyState_; }
 
 private:
-    // No video player window exists yet, so it is never shown and takes no keys.
-    bool IsShown() const override { return false; }
-    bool IsLocalMode() const override { return false; }
-    int CheckExitKeys(std::uint32_t, int, std::uint32_t) override { return kNoExitKey; }
-    void HandleKey(std::uint32_t, int, std::uint32_t) override {}
-
     LinuxKeyboardDevices devices_;
     CKBHardware hardware_;
     KeyStateTable keyState_;

@@ -1,0 +1,363 @@
+#include "ui/media/MpvEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mpv/client.h>
+#include <mpv/render.h>
+#include <string>
+
+namespace qx44 {
+
+namespace {
+
+// How a fast reverse moves: a step back of this many seconds at every tick, five times real time
+// as fast forward plays.
+constexpr int kReverseTickMs = 200;
+constexpr const char* kReverseStep = "-1";
+constexpr double kFastForwardSpeed = 5.0;
+
+} // namespace
+
+MpvEngine::MpvEngine(QObject* parent) : QObject(parent) {
+    handle_ = mpv_create();
+    if (handle_ == nullptr) {
+        return;
+    }
+    // The station's player shows what it is given and nothing of its own: no configuration, key
+    // bindings, scripts or on-screen controls; pictures stay until the player moves on.
+    const std::pair<const char*, const char*> options[] = {
+        {"config", "no"},
+        {"terminal", "no"},
+        {"input-default-bindings", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"osc", "no"},
+        {"vo", "libmpv"},
+        {"hwdec", "no"},
+        {"sw-fast", "yes"},
+        {"idle", "yes"},
+        {"keep-open", "no"},
+        {"audio-display", "no"},
+        {"image-display-duration", "inf"},
+        {"ao", "pulse,alsa,null"},
+    };
+    for (const auto& [name, value] : options) {
+        mpv_set_option_string(handle_, name, value);
+    }
+    if (mpv_initialize(handle_) < 0) {
+        mpv_terminate_destroy(handle_);
+        handle_ = nullptr;
+        return;
+    }
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    if (mpv_render_context_create(&render_, handle_, params) < 0) {
+        render_ = nullptr;
+        return;
+    }
+    mpv_render_context_set_update_callback(
+        render_,
+        [](void* context) {
+            auto* engine = static_cast<MpvEngine*>(context);
+            QMetaObject::invokeMethod(
+                engine, [engine] { engine->OnRenderUpdate(); }, Qt::QueuedConnection);
+        },
+        this);
+    mpv_observe_property(handle_, 0, "playlist-pos", MPV_FORMAT_INT64);
+    mpv_observe_property(handle_, 0, "pause", MPV_FORMAT_FLAG);
+    mpv_set_wakeup_callback(
+        handle_,
+        [](void* context) {
+            auto* engine = static_cast<MpvEngine*>(context);
+            QMetaObject::invokeMethod(
+                engine, [engine] { engine->DrainEvents(); }, Qt::QueuedConnection);
+        },
+        this);
+
+    reverseTimer_.setInterval(kReverseTickMs);
+    connect(&reverseTimer_, &QTimer::timeout, this, &MpvEngine::ReverseStep);
+}
+
+MpvEngine::~MpvEngine() {
+    // The render context must go first; after both, mpv calls nothing back, and what it posted
+    // before is dropped with this object.
+    if (render_ != nullptr) {
+        mpv_render_context_free(render_);
+    }
+    if (handle_ != nullptr) {
+        mpv_terminate_destroy(handle_);
+    }
+}
+
+void MpvEngine::Render(QImage& target) {
+    if (render_ == nullptr || target.isNull()) {
+        target.fill(Qt::black);
+        return;
+    }
+    int size[2] = {target.width(), target.height()};
+    std::size_t stride = static_cast<std::size_t>(target.bytesPerLine());
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_SW_SIZE, size},
+        {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("bgr0")},
+        {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+        {MPV_RENDER_PARAM_SW_POINTER, target.bits()},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context_render(render_, params);
+    // mpv leaves the fourth byte undefined; the image format wants it opaque.
+    for (int y = 0; y < target.height(); ++y) {
+        auto* line = reinterpret_cast<quint32*>(target.scanLine(y));
+        for (int x = 0; x < target.width(); ++x) {
+            line[x] |= 0xFF000000u;
+        }
+    }
+}
+
+void MpvEngine::OnRenderUpdate() {
+    if (render_ != nullptr && (mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)) {
+        emit FrameReady();
+    }
+}
+
+void MpvEngine::DrainEvents() {
+    while (handle_ != nullptr) {
+        const mpv_event* event = mpv_wait_event(handle_, 0);
+        switch (event->event_id) {
+        case MPV_EVENT_NONE:
+            return;
+        case MPV_EVENT_START_FILE:
+            SetStatus("Opening");
+            break;
+        case MPV_EVENT_FILE_LOADED:
+            lastEndWasError_ = false;
+            SetStatus(Flag("pause") ? "Paused" : "Playing");
+            break;
+        case MPV_EVENT_END_FILE: {
+            const auto* end = static_cast<const mpv_event_end_file*>(event->data);
+            if (end->reason == MPV_END_FILE_REASON_ERROR) {
+                lastEndWasError_ = true;
+                SetStatus(std::string("Error: ") + mpv_error_string(end->error));
+            }
+            break;
+        }
+        case MPV_EVENT_IDLE:
+            // Back to the first item when the list is played again.
+            needsStart_ = true;
+            resumeAt_ = 0;
+            current_ = -1;
+            EndScan();
+            if (!lastEndWasError_) {
+                SetStatus("Stopped");
+            }
+            break;
+        case MPV_EVENT_PROPERTY_CHANGE: {
+            const auto* property = static_cast<const mpv_event_property*>(event->data);
+            const std::string name = property->name;
+            if (name == "playlist-pos" && property->format == MPV_FORMAT_INT64) {
+                OnPlaylistPosition(static_cast<int>(*static_cast<const int64_t*>(property->data)));
+            } else if (name == "pause" && property->format == MPV_FORMAT_FLAG && current_ >= 0 &&
+                       !scanningForward_ && !reverseTimer_.isActive()) {
+                SetStatus(*static_cast<const int*>(property->data) ? "Paused" : "Playing");
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+void MpvEngine::OnPlaylistPosition(int position) {
+    if (position < 0 || position == current_) {
+        return;
+    }
+    current_ = position;
+    resumeAt_ = position;
+    if (events_ != nullptr) {
+        events_->OnCurrentItemChange();
+        events_->OnStatusChange();
+    }
+}
+
+void MpvEngine::SetStatus(std::string status) {
+    status_ = std::move(status);
+    if (events_ != nullptr) {
+        events_->OnStatusChange();
+    }
+}
+
+int MpvEngine::GetPlayState() const {
+    if (!IsValid() || Flag("idle-active")) {
+        return kStopped;
+    }
+    if (reverseTimer_.isActive()) {
+        return kScanReverse;
+    }
+    if (scanningForward_) {
+        return kScanForward;
+    }
+    return Flag("pause") ? kPaused : kPlaying;
+}
+
+void MpvEngine::Play() {
+    EndScan();
+    SetFlag("pause", false);
+    if (needsStart_ && !sources_.empty()) {
+        needsStart_ = false;
+        const std::string index = std::to_string(std::clamp(resumeAt_, 0, GetPlaylistCount() - 1));
+        Command({"playlist-play-index", index.c_str()});
+    }
+}
+
+void MpvEngine::Pause() {
+    EndScan();
+    SetFlag("pause", true);
+}
+
+void MpvEngine::Stop() {
+    EndScan();
+    Command({"stop", "keep-playlist"});
+    needsStart_ = true;
+}
+
+void MpvEngine::Next() {
+    EndScan();
+    Command({"playlist-next", "weak"});
+}
+
+void MpvEngine::Previous() {
+    EndScan();
+    Command({"playlist-prev", "weak"});
+}
+
+void MpvEngine::FastForward() {
+    reverseTimer_.stop();
+    scanningForward_ = true;
+    SetNumber("speed", kFastForwardSpeed);
+    SetFlag("pause", false);
+    SetStatus("Scanning forward");
+}
+
+void MpvEngine::FastReverse() {
+    EndScan();
+    SetFlag("pause", true);
+    reverseTimer_.start();
+    SetStatus("Scanning backward");
+}
+
+void MpvEngine::ReverseStep() {
+    if (GetPosition() <= 0.0) {
+        // At the start a reverse scan turns into playing, as it does on the station.
+        EndScan();
+        SetFlag("pause", false);
+        return;
+    }
+    Command({"seek", kReverseStep, "relative"});
+}
+
+void MpvEngine::EndScan() {
+    reverseTimer_.stop();
+    if (scanningForward_) {
+        scanningForward_ = false;
+        SetNumber("speed", 1.0);
+    }
+}
+
+void MpvEngine::ReselectCurrent() {
+    if (current_ >= 0) {
+        const std::string index = std::to_string(current_);
+        Command({"playlist-play-index", index.c_str()});
+    }
+}
+
+double MpvEngine::GetPosition() const {
+    return Number("time-pos");
+}
+
+void MpvEngine::SetPosition(double seconds) {
+    // The slide show sets a held picture's position every second; seeking to where it already is
+    // would only make mpv decode the picture again.
+    if (std::abs(GetPosition() - seconds) >= 0.001) {
+        SetNumber("time-pos", seconds);
+    }
+}
+
+int MpvEngine::GetVolume() const {
+    return static_cast<int>(std::lround(Number("volume")));
+}
+
+void MpvEngine::SetVolume(int volume) {
+    SetNumber("volume", std::clamp(volume, 0, 100));
+}
+
+double MpvEngine::GetDuration() const {
+    return Number("duration");
+}
+
+int MpvEngine::GetImageWidth() const {
+    return static_cast<int>(Number("width"));
+}
+
+int MpvEngine::GetImageHeight() const {
+    return static_cast<int>(Number("height"));
+}
+
+std::string MpvEngine::GetSourceUrl() const {
+    return current_ >= 0 && current_ < GetPlaylistCount() ? sources_[current_] : std::string();
+}
+
+void MpvEngine::ClearPlaylist() {
+    EndScan();
+    Command({"stop"});
+    sources_.clear();
+    current_ = -1;
+    resumeAt_ = 0;
+    needsStart_ = true;
+}
+
+void MpvEngine::AppendItem(std::string_view source) {
+    sources_.emplace_back(source);
+    std::string path(source);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    Command({"loadfile", path.c_str(), "append"});
+}
+
+void MpvEngine::Command(std::initializer_list<const char*> args) {
+    if (handle_ == nullptr) {
+        return;
+    }
+    std::vector<const char*> command(args);
+    command.push_back(nullptr);
+    mpv_command(handle_, command.data());
+}
+
+bool MpvEngine::Flag(const char* name) const {
+    int value = 0;
+    return handle_ != nullptr && mpv_get_property(handle_, name, MPV_FORMAT_FLAG, &value) >= 0 &&
+           value != 0;
+}
+
+double MpvEngine::Number(const char* name) const {
+    double value = 0;
+    if (handle_ == nullptr || mpv_get_property(handle_, name, MPV_FORMAT_DOUBLE, &value) < 0) {
+        return 0;
+    }
+    return value;
+}
+
+void MpvEngine::SetFlag(const char* name, bool value) {
+    int flag = value ? 1 : 0;
+    if (handle_ != nullptr) {
+        mpv_set_property(handle_, name, MPV_FORMAT_FLAG, &flag);
+    }
+}
+
+void MpvEngine::SetNumber(const char* name, double value) {
+    if (handle_ != nullptr) {
+        mpv_set_property(handle_, name, MPV_FORMAT_DOUBLE, &value);
+    }
+}
+
+} // namespace qx44

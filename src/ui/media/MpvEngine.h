@@ -1,0 +1,91 @@
+#pragma once
+
+#include "core/media/IMediaEngine.h"
+
+#include <QImage>
+#include <QObject>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+struct mpv_handle;
+struct mpv_render_context;
+
+namespace qx44 {
+
+// The media engine on libmpv: one play list of videos and pictures, pictures held until the
+// player moves on, frames drawn by mpv's software renderer into a QImage, so it runs on any Qt
+// platform, offscreen included. Audio goes to the default device, or nowhere when there is none.
+// Everything but mpv's own wake-ups runs on the UI thread.
+class MpvEngine : public QObject, public IMediaEngine {
+    Q_OBJECT
+
+public:
+    explicit MpvEngine(QObject* parent = nullptr);
+    ~MpvEngine() override;
+
+    // False when libmpv could not start; the engine then plays nothing and reports "stopped".
+    bool IsValid() const { return handle_ != nullptr && render_ != nullptr; }
+
+    // Draws the current frame over the whole image (black bars where the proportions differ).
+    void Render(QImage& target);
+
+    void SetEvents(IMediaEngineEvents* events) override { events_ = events; }
+    int GetPlayState() const override;
+    void Play() override;
+    void Pause() override;
+    void Stop() override;
+    void Next() override;
+    void Previous() override;
+    void FastForward() override;
+    void FastReverse() override;
+    void ReselectCurrent() override;
+    double GetPosition() const override;
+    void SetPosition(double seconds) override;
+    int GetVolume() const override;
+    void SetVolume(int volume) override;
+    double GetDuration() const override;
+    int GetImageWidth() const override;
+    int GetImageHeight() const override;
+    std::string GetSourceUrl() const override;
+    std::string GetStatus() const override { return status_; }
+    int GetPlaylistCount() const override { return static_cast<int>(sources_.size()); }
+    void ClearPlaylist() override;
+    void AppendItem(std::string_view source) override;
+    int GetCurrentIndex() const override { return current_; }
+    void SetStretchToFit(bool) override {}
+
+signals:
+    // A new frame is ready to be drawn with Render().
+    void FrameReady();
+
+private:
+    void DrainEvents();
+    void OnRenderUpdate();
+    void OnPlaylistPosition(int position);
+    void SetStatus(std::string status);
+    void EndScan();
+    void ReverseStep();
+    void Command(std::initializer_list<const char*> args);
+    bool Flag(const char* name) const;
+    double Number(const char* name) const;
+    void SetFlag(const char* name, bool value);
+    void SetNumber(const char* name, double value);
+
+    mpv_handle* handle_ = nullptr;
+    mpv_render_context* render_ = nullptr;
+    IMediaEngineEvents* events_ = nullptr;
+    // As the player gave them: the title shows these, mpv gets them with '\' turned into '/'.
+    std::vector<std::string> sources_;
+    int current_ = -1;
+    // Where Play() starts again after Stop().
+    int resumeAt_ = 0;
+    // The list must be started from resumeAt_: it was cleared, stopped or played to its end.
+    bool needsStart_ = true;
+    std::string status_;
+    bool lastEndWasError_ = false;
+    bool scanningForward_ = false;
+    QTimer reverseTimer_;
+};
+
+} // namespace qx44

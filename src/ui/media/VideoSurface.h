@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+namespace qx44 {
+
+class MpvEngine;
+
+// Where the player's video appears: each new frame of the engine is drawn into an image of the
+// widget's size and shown from there.
+class VideoSurface : public QWidget {
+    Q_OBJECT
+
+public:
+    VideoSurface(MpvEngine& engine, QWidget* parent);
+
+    const QImage& Frame() const { return frame_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void RenderFrame();
+
+    MpvEngine& engine_;
+    QImage frame_;
+};
+
+} // namespace qx44
