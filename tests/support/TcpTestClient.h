@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <span>
 #include <stdexcept>
@@ -26,6 +27,12 @@ public:
             0) {
             throw std::runtime_error("connect failed");
         }
+    }
+
+    // Every send leaves as a segment of its own, as a host writing byte by byte would send it.
+    void SetNoDelay() {
+        const int on = 1;
+        ::setsockopt(fd_.Get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     }
 
     void Send(std::span<const std::uint8_t> bytes) {

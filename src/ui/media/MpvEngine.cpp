@@ -39,6 +39,8 @@ MpvEngine::MpvEngine(QObject* parent) : QObject(parent) {
         {"keep-open", "no"},
         {"audio-display", "no"},
         {"image-display-duration", "inf"},
+        // Frames are drawn on the UI thread, which must never wait for a frame's display time.
+        {"video-timing-offset", "0"},
         {"ao", "pulse,alsa,null"},
     };
     for (const auto& [name, value] : options) {
@@ -116,7 +118,10 @@ void MpvEngine::Render(QImage& target) {
 }
 
 void MpvEngine::OnRenderUpdate() {
-    if (render_ != nullptr && (mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)) {
+    // Every update asks for a redraw: a new frame, or a new configuration (a new item) whose
+    // first frame would otherwise wait for the next update, which a still picture never sends.
+    if (render_ != nullptr) {
+        mpv_render_context_update(render_);
         emit FrameReady();
     }
 }

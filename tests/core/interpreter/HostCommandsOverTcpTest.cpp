@@ -1,5 +1,6 @@
 #include "core/hostlink/HostLink.h"
 #include "core/interpreter/CVantorCmd.h"
+#include "core/media/MediaRequests.h"
 #include "core/screen/CConsoleWin.h"
 #include "core/screen/CVantorBar.h"
 #include "core/screen/ScreenDump.h"
@@ -10,9 +11,12 @@
 #include "support/TcpTestClient.h"
 #include "support/TempDir.h"
 #include "support/TestUiThread.h"
+#include "support/WorkingDirectory.h"
 
 #include <atomic>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <poll.h>
 #include <thread>
 
@@ -223,6 +227,66 @@ TEST_F(HostCommandsOverTcpTest, QueryBeforeTheAcceptIsAnswered) {
         }
         ASSERT_EQ(test::Hex(reply), "02 01 14 10 03") << "round " << round;
     }
+}
+
+// The requests as the UI thread would get them, each with its own list.
+class RecordingMediaSink : public IMediaRequestSink {
+public:
+    void ClearLocalMode() override { ++localModeCleared; }
+    void PostMediaRequest(int request, std::vector<std::string> playList) override {
+        std::lock_guard lock(mutex_);
+        requests_.emplace_back(request, std::move(playList));
+    }
+    std::vector<std::pair<int, std::vector<std::string>>> Requests() const {
+        std::lock_guard lock(mutex_);
+        return requests_;
+    }
+    std::atomic<int> localModeCleared{0};
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::pair<int, std::vector<std::string>>> requests_;
+};
+
+TEST_F(HostCommandsOverTcpTest, MediaFileListAndPlayRequests) {
+    test::WorkingDirectory inTemp(dir.Path());
+    for (const char* name :
+         {"a.jpg", "b.avi", "Caf\xC3\xA9.BMP", "snow\xE2\x98\x83.mpg", "c.txt"}) {
+        test::TempDir::WriteText(dir.File(name), "x");
+    }
+    std::filesystem::create_directory(dir.File("folder.avi"));
+    host->Send(Bytes{0x02, 0x01, 0x35, 0x03});
+    const std::string list = "b.avi\rsnow?.mpg\ra.jpg\rCaf\xE9.BMP\r";
+    Bytes expected = {0x02, 0x01, 0x33, 0x00};
+    expected.insert(expected.end(), list.begin(), list.end());
+    expected.push_back(0x03);
+    Bytes received;
+    for (int tick = 0; tick < 50 && received.size() < expected.size(); ++tick) {
+        link.OnTimer1Tick();
+        const Bytes more = host->Receive(expected.size() - received.size(), 100ms);
+        received.insert(received.end(), more.begin(), more.end());
+    }
+    EXPECT_EQ(test::Hex(received), test::Hex(expected));
+
+    RecordingMediaSink sink;
+    cmd.SetMediaRequestSink(&sink);
+    const Bytes play = {0x02, 0x03, 0x40, 0,   0,   0,    0,   0,   'a', '.', 'a',  'v',
+                        'i',  0x0D, 'C',  'a', 'f', 0xE9, '.', 'j', 'p', 'g', 0x0D, 0x03};
+    host->Send(play);
+    host->SetNoDelay();
+    for (const std::uint8_t byte : play) {
+        host->Send(Bytes{byte});
+        std::this_thread::sleep_for(1ms); // a slow host: one byte per segment
+    }
+    host->Send(Bytes{0x02, 0x01, 0x41, 0x03});
+    ASSERT_TRUE(WaitFor([&] { return sink.Requests().size() == 3; }));
+    const std::vector<std::string> entries = {"a.avi", "Caf\xC3\xA9.jpg", "\x03"};
+    const auto requests = sink.Requests();
+    EXPECT_EQ(requests[0], std::pair(MediaRequests::kPlay, entries));
+    EXPECT_EQ(requests[1], std::pair(MediaRequests::kPlay, entries)) << "sent byte by byte";
+    EXPECT_EQ(requests[2], std::pair(MediaRequests::kStop, std::vector<std::string>{}));
+    EXPECT_EQ(sink.localModeCleared, 2);
+    cmd.SetMediaRequestSink(nullptr);
 }
 
 } // namespace

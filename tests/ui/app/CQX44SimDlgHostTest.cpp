@@ -4,8 +4,10 @@
 #include "support/FreePort.h"
 #include "support/TcpTestClient.h"
 #include "support/TempDir.h"
+#include "support/WorkingDirectory.h"
 #include "ui/UiTestSupport.h"
 #include "ui/app/CQX44SimDlg.h"
+#include "ui/media/PlayerWindow.h"
 
 #include <QBuffer>
 #include <QKeyEvent>
@@ -165,21 +167,8 @@ TEST_F(CQX44SimDlgHostTest, KeysReachTheHostAsStationBytes) {
 namespace qx44 {
 namespace {
 
-// A host's picture travels as a file in the working directory; run in a folder of our own.
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const std::string& path)
-        : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(path);
-    }
-    ~WorkingDirectory() { std::filesystem::current_path(previous_); }
-
-private:
-    std::filesystem::path previous_;
-};
-
 TEST_F(CQX44SimDlgHostTest, BitmapTransferIsShownAtItsCellAndItsFileDeleted) {
-    WorkingDirectory inTemp(dir.Path());
+    test::WorkingDirectory inTemp(dir.Path());
     QImage red(16, 16, QImage::Format_RGB32);
     red.fill(QColor(255, 0, 0));
     QByteArray file;
@@ -199,6 +188,86 @@ TEST_F(CQX44SimDlgHostTest, BitmapTransferIsShownAtItsCellAndItsFileDeleted) {
                                 QColor(255, 0, 0));
     }));
     EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(dir.File("tmp.bmp")); }));
+}
+
+// A host's play list of a video and a picture, played by mpv into the player's window, closed by
+// the Stop key; the text screen comes back as it was.
+TEST_F(CQX44SimDlgHostTest, HostPlayListPlaysAndTheStopKeyBringsTheScreenBack) {
+    test::WorkingDirectory inTemp(dir.Path());
+    QImage magenta(64, 48, QImage::Format_RGB32);
+    magenta.fill(QColor(255, 0, 255));
+    ASSERT_TRUE(magenta.save(QString::fromStdString(dir.File("pic.bmp")), "BMP"));
+
+    auto host = Connect();
+    host->Send(Bytes{0x02, 0x01, 0x23, 0x0A, 0x05, 0xD2, 0x00, 0x02, 'H', 'i', 0x03});
+    ASSERT_TRUE(WaitUntil(
+        [&] { return ScreenDump::Text(window->TextScreen().Snapshot(), 10, 5, 2, 1) == "Hi\n"; }));
+    const std::string before = ScreenDump::Text(window->TextScreen().Snapshot(), 0, 0, 80, 25);
+
+    const std::string list = "av://lavfi:testsrc=duration=2:size=320x240\rpic.bmp\r";
+    Bytes play = {0x02, 0x01, 0x40, 0, 0, 0, 0, 0};
+    play.insert(play.end(), list.begin(), list.end());
+    play.push_back(0x03);
+    host->Send(play);
+
+    const PlayerWindow& player = window->Player();
+    ASSERT_TRUE(WaitUntil([&] { return player.isVisible(); }));
+    EXPECT_FALSE(window->TextView().isVisible());
+    EXPECT_FALSE(window->StatusView().isVisible());
+
+    // testsrc's pattern has pure red, green and blue areas.
+    const auto hasColour = [&](auto matches) {
+        const QImage& frame = player.Video().Frame();
+        for (int y = 0; y < frame.height(); y += 2) {
+            for (int x = 0; x < frame.width(); x += 2) {
+                if (matches(frame.pixelColor(x, y))) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    const auto strong = [](int value) { return value > 180; };
+    const auto weak = [](int value) { return value < 80; };
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return hasColour([&](QColor c) {
+                       return strong(c.red()) && weak(c.green()) && weak(c.blue());
+                   }) &&
+                   hasColour([&](QColor c) {
+                       return weak(c.red()) && strong(c.green()) && weak(c.blue());
+                   }) &&
+                   hasColour([&](QColor c) {
+                       return weak(c.red()) && weak(c.green()) && strong(c.blue());
+                   });
+        },
+        10000))
+        << "the video's frames reach the window";
+    EXPECT_TRUE(player.Title().startsWith("av://lavfi:testsrc")) << player.Title().toStdString();
+
+    const auto showsPicture = [&] {
+        const QImage& frame = player.Video().Frame();
+        const QColor centre = frame.pixelColor(frame.width() / 2, frame.height() / 2);
+        return player.Title().startsWith("pic.bmp ( 2/3 )") && strong(centre.red()) &&
+               weak(centre.green()) && strong(centre.blue());
+    };
+    ASSERT_TRUE(WaitUntil(showsPicture, 10000)) << player.Title().toStdString();
+
+    // Zoom in ("7"): the picture's own size, half as large again, in the middle of the area.
+    Key(QEvent::KeyPress, 8, Qt::Key_7);
+    Key(QEvent::KeyRelease, 8, Qt::Key_7);
+    EXPECT_EQ(player.Video().geometry(), QRect(464, 318, 96, 72));
+    EXPECT_EQ(test::Hex(Receive(*host, 10)), "02 01 11 F0 03 02 01 11 FE 03");
+    WaitUntil([] { return false; }, 1500);
+    EXPECT_TRUE(showsPicture()) << "the picture is held";
+
+    Key(QEvent::KeyPress, 11, Qt::Key_0);
+    Key(QEvent::KeyRelease, 11, Qt::Key_0);
+    EXPECT_EQ(test::Hex(Receive(*host, 14)), "02 01 41 03 02 01 11 F0 03 02 01 11 FE 03");
+    EXPECT_FALSE(player.isVisible());
+    EXPECT_TRUE(window->TextView().isVisible());
+    EXPECT_TRUE(window->StatusView().isVisible());
+    EXPECT_EQ(ScreenDump::Text(window->TextScreen().Snapshot(), 0, 0, 80, 25), before);
 }
 
 TEST(CQX44SimDlgListenerTest, PortInUseIsToldOnceAndTheTerminalRunsOn) {
