@@ -59,24 +59,11 @@ MpvEngine::MpvEngine(QObject* parent) : QObject(parent) {
         render_ = nullptr;
         return;
     }
-    mpv_render_context_set_update_callback(
-        render_,
-        [](void* context) {
-            auto* engine = static_cast<MpvEngine*>(context);
-            QMetaObject::invokeMethod(
-                engine, [engine] { engine->OnRenderUpdate(); }, Qt::QueuedConnection);
-        },
-        this);
+    mpv_render_context_set_update_callback(render_,
+                                           &MpvEngine::PostToUi<&MpvEngine::OnRenderUpdate>, this);
     mpv_observe_property(handle_, 0, "playlist-pos", MPV_FORMAT_INT64);
     mpv_observe_property(handle_, 0, "pause", MPV_FORMAT_FLAG);
-    mpv_set_wakeup_callback(
-        handle_,
-        [](void* context) {
-            auto* engine = static_cast<MpvEngine*>(context);
-            QMetaObject::invokeMethod(
-                engine, [engine] { engine->DrainEvents(); }, Qt::QueuedConnection);
-        },
-        this);
+    mpv_set_wakeup_callback(handle_, &MpvEngine::PostToUi<&MpvEngine::DrainEvents>, this);
 
     reverseTimer_.setInterval(kReverseTickMs);
     connect(&reverseTimer_, &QTimer::timeout, this, &MpvEngine::ReverseStep);

@@ -60,6 +60,14 @@ signals:
     void FrameReady();
 
 private:
+    // mpv calls back on its own threads and must not be called from there: the work is posted to
+    // the UI thread, and dropped with this object if it is gone by then.
+    template <void (MpvEngine::*Handler)()> static void PostToUi(void* context) {
+        auto* engine = static_cast<MpvEngine*>(context);
+        QMetaObject::invokeMethod(
+            engine, [engine] { (engine->*Handler)(); }, Qt::QueuedConnection);
+    }
+
     void DrainEvents();
     void OnRenderUpdate();
     void OnPlaylistPosition(int position);

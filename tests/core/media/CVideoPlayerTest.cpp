@@ -1,9 +1,6 @@
 #include "core/media/CVideoPlayer.h"
 
-#include "core/keyboard/KeyboardTestSupport.h"
 #include "core/media/MediaTestSupport.h"
-#include "core/settings/CQX44Setting.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,27 +13,15 @@ using Strings = std::vector<std::string>;
 
 constexpr std::uint32_t kCtrl = 0x11;
 
-class CVideoPlayerTest : public ::testing::Test {
+class CVideoPlayerTest : public ::testing::Test, protected test::FakePlayer {
 protected:
-    explicit CVideoPlayerTest(const std::string& settings = "") {
-        test::TempDir::WriteText(dir.File("setting.txt"), settings);
-        CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
-        player.LoadKeys();
-    }
-    ~CVideoPlayerTest() override { CQX44Setting::SetFilePathOverride({}); }
+    explicit CVideoPlayerTest(const std::string& settings = "") : test::FakePlayer(settings) {}
 
     void Play(const Strings& list) {
         player.Show(true);
         player.PlayList(list, true);
         engine.log.clear();
     }
-
-    test::TempDir dir;
-    test::FakeMediaEngine engine;
-    test::FakePlayerView view;
-    test::FakeClock clock;
-    test::FakeKeyboardState keyboard;
-    CVideoPlayer player{engine, view, clock, keyboard};
 };
 
 TEST_F(CVideoPlayerTest, ZoomStepsAndClamps) {

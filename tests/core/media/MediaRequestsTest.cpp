@@ -1,10 +1,7 @@
 #include "core/media/MediaRequests.h"
 
-#include "core/keyboard/KeyboardTestSupport.h"
 #include "core/media/HostPlayList.h"
 #include "core/media/MediaTestSupport.h"
-#include "core/settings/CQX44Setting.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -27,20 +24,8 @@ public:
     int recordCleared = 0;
 };
 
-class MediaRequestsTest : public ::testing::Test {
+class MediaRequestsTest : public ::testing::Test, protected test::FakePlayer {
 protected:
-    MediaRequestsTest() {
-        CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
-        player.LoadKeys();
-    }
-    ~MediaRequestsTest() override { CQX44Setting::SetFilePathOverride({}); }
-
-    test::TempDir dir;
-    test::FakeMediaEngine engine;
-    test::FakePlayerView view;
-    test::FakeClock clock;
-    test::FakeKeyboardState keyboard;
-    CVideoPlayer player{engine, view, clock, keyboard};
     RecordingMediaWindow window;
     MediaRequests media{player, window};
 };

@@ -1,8 +1,12 @@
 #pragma once
 
 #include "core/common/IClock.h"
+#include "core/keyboard/KeyboardTestSupport.h"
+#include "core/media/CVideoPlayer.h"
 #include "core/media/IMediaEngine.h"
 #include "core/media/IVideoPlayerView.h"
+#include "core/settings/CQX44Setting.h"
+#include "support/TempDir.h"
 
 #include <algorithm>
 #include <map>
@@ -110,6 +114,23 @@ class FakeClock : public IClock {
 public:
     std::chrono::milliseconds Now() const override { return now; }
     std::chrono::milliseconds now{1'000'000};
+};
+
+// A player over fakes, its keys read from `settings` in a settings file of its own.
+struct FakePlayer {
+    explicit FakePlayer(const std::string& settings = "") {
+        TempDir::WriteText(dir.File("setting.txt"), settings);
+        CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
+        player.LoadKeys();
+    }
+    ~FakePlayer() { CQX44Setting::SetFilePathOverride({}); }
+
+    TempDir dir;
+    FakeMediaEngine engine;
+    FakePlayerView view;
+    FakeClock clock;
+    FakeKeyboardState keyboard;
+    CVideoPlayer player{engine, view, clock, keyboard};
 };
 
 } // namespace qx44::test
