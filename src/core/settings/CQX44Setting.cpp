@@ -212,6 +212,9 @@ void CQX44Setting::SetPitch(int hertz) {
 int CQX44Setting::GetAddress() const {
     return ReadInt(kMain, "Address", 1);
 }
+void CQX44Setting::SetAddress(int address) {
+    WriteInt(kMain, "Address", address);
+}
 
 std::string CQX44Setting::GetDevName() const {
     return ReadString(kMain, "DevName", "QX4400");

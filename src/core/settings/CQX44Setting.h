@@ -53,8 +53,8 @@ public:
     void SetStatusLn(bool show);
     int GetPitch() const;
     void SetPitch(int hertz);
-    // Nothing writes the station address; only a hand edit changes it.
     int GetAddress() const;
+    void SetAddress(int address);
     std::string GetDevName() const;
     void SetDevName(std::string_view name);
     int GetUsbMap() const;

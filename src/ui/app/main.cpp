@@ -1,11 +1,9 @@
-#include "core/settings/CNetCard.h"
 #include "core/settings/CQX44Setting.h"
-#include "platform/LinuxNetAdapters.h"
-#include "ui/app/CQX44SimDlg.h"
-#include "ui/app/TerminationWatcher.h"
+#include "ui/app/CQX44SimApp.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <cstdlib>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -20,21 +18,14 @@ int main(int argc, char* argv[]) {
     parser.addOption(settings);
     parser.process(app);
 
+    qx44::CQX44SimApp::Options options;
+    options.windowed = parser.isSet(windowed);
     if (parser.isSet(settings)) {
-        qx44::CQX44Setting::SetFilePathOverride(parser.value(settings).toStdString());
+        options.settingsFile = parser.value(settings).toStdString();
+        qx44::CQX44Setting::SetFilePathOverride(options.settingsFile);
+    } else if (const char* fromEnvironment = std::getenv("QX44SIM_SETTINGS")) {
+        options.settingsFile = fromEnvironment;
     }
-
-    qx44::LinuxNetAdapters adapters;
-    qx44::CNetCard::SetAdapterSource(&adapters);
-
-    qx44::TerminationWatcher termination;
-    qx44::CQX44SimDlg window;
-    if (parser.isSet(windowed)) {
-        window.resize(1024, 768);
-        window.show();
-    } else {
-        window.showFullScreen();
-    }
-    window.Initialise();
-    return app.exec();
+    qx44::CQX44SimApp station;
+    return station.Run(options);
 }

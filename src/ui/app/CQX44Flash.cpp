@@ -1,0 +1,143 @@
+#include "ui/app/CQX44Flash.h"
+
+#include "ui/app/CSettingDlg.h"
+#include "ui/app/FullScreen.h"
+#include "ui/screen/QtKeyTranslator.h"
+#include "ui/widgets/QtMessageBox.h"
+
+#include <QCursor>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <algorithm>
+
+namespace qx44 {
+
+namespace {
+
+constexpr QSize kWindowedSize{1024, 768};
+
+void SetColours(QWidget& widget) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+} // namespace
+
+CQX44Flash::CQX44Flash(bool windowed, QWidget* parent) : QWidget(parent), windowed_(windowed) {
+    setWindowTitle("QX4400");
+    SetColours(*this);
+    setFocusPolicy(Qt::StrongFocus);
+
+    // The station's page uses a small fixed-pitch system font; dialog units follow its cell.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(15);
+    setFont(font);
+    const QFontMetrics metrics(font);
+    unitX_ = metrics.horizontalAdvance('x') / 4.0;
+    unitY_ = metrics.height() / 8.0;
+
+    for (BootScreenPage::Text& text : BootScreenPage::Build()) {
+        auto label = std::make_unique<QLabel>(QString::fromStdString(text.text), this);
+        SetColours(*label);
+        label->setAutoFillBackground(false);
+        texts_.push_back({std::move(text), std::move(label)});
+    }
+
+    bootDelay_.setSingleShot(true);
+    connect(&bootDelay_, &QTimer::timeout, this, &CQX44Flash::OpenTerminal);
+    hideDelay_.setSingleShot(true);
+    connect(&hideDelay_, &QTimer::timeout, this, &QWidget::hide);
+}
+
+CQX44Flash::~CQX44Flash() = default;
+
+void CQX44Flash::Start() {
+    ShowWindow(*this);
+    activateWindow();
+    setFocus();
+    bootDelay_.start(kBootDelayMs);
+}
+
+void CQX44Flash::ShowWindow(QWidget& window) const {
+    if (windowed_) {
+        window.resize(kWindowedSize);
+        window.show();
+    } else {
+        PlaceFullScreen(window);
+    }
+}
+
+QString CQX44Flash::TextOf(int id) const {
+    for (const PlacedText& placed : texts_) {
+        if (placed.text.id == id) {
+            return placed.label->text();
+        }
+    }
+    return {};
+}
+
+void CQX44Flash::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int growX = width() - static_cast<int>(BootScreenPage::kPageWidth * unitX_);
+    const int growY = height() - static_cast<int>(BootScreenPage::kPageHeight * unitY_);
+    for (PlacedText& placed : texts_) {
+        const auto& t = placed.text;
+        int x = static_cast<int>(t.x * unitX_);
+        int y = static_cast<int>(t.y * unitY_);
+        if (t.anchor == BootScreenPage::Anchor::Centre) {
+            x += growX / 2;
+            y += growY / 2;
+        } else if (t.anchor == BootScreenPage::Anchor::BottomLeft) {
+            y += growY;
+        }
+        // Wide enough for the text in this font, even where the station's font was narrower.
+        const int w =
+            std::max(static_cast<int>(t.width * unitX_), placed.label->sizeHint().width());
+        placed.label->setGeometry(
+            std::max(x, 0), std::max(y, 0), w,
+            std::max(static_cast<int>(t.height * unitY_), placed.label->sizeHint().height()));
+    }
+}
+
+void CQX44Flash::keyPressEvent(QKeyEvent* event) {
+    const auto key = QtKeyTranslator::Translate(*event, false);
+    const bool setupKey =
+        key && ((key->flags & 0xFF) == kDeleteScanCode || key->virtualKey == kDownArrowKey);
+    if (setupKey && bootDelay_.isActive()) {
+        bootDelay_.stop();
+        EnterSetup();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void CQX44Flash::EnterSetup() {
+    // Only the setup page is worked with a pointer.
+    QGuiApplication::restoreOverrideCursor();
+    {
+        QtMessageBox messages(nullptr);
+        CSettingDlg setup(messages, this);
+        setup.exec();
+    }
+    QGuiApplication::setOverrideCursor(Qt::BlankCursor);
+    OpenTerminal();
+}
+
+void CQX44Flash::OpenTerminal() {
+    hideDelay_.start(kHideDelayMs);
+    terminal_ = std::make_unique<CQX44SimDlg>();
+    ShowWindow(*terminal_);
+    // Out of sight in the top-right corner, as the station leaves it.
+    if (const QScreen* screen = terminal_->screen()) {
+        QCursor::setPos(screen->geometry().topRight());
+    }
+    terminal_->Initialise();
+    emit TerminalOpened();
+}
+
+} // namespace qx44

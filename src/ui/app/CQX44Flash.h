@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/settings/BootScreenPage.h"
+#include "ui/app/CQX44SimDlg.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+namespace qx44 {
+
+class CSettingDlg;
+
+// The boot screen: the station's identity and settings over the whole display for three seconds,
+// during which Del or Down arrow opens the setup page; then the terminal opens over it, and half a
+// second later the boot screen hides underneath for good.
+class CQX44Flash : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kBootDelayMs = 3000;
+    static constexpr int kHideDelayMs = 500;
+    static constexpr int kDeleteScanCode = 0x53;
+    static constexpr int kDownArrowKey = 0x28;
+
+    // `windowed` runs the boot screen and the terminal in 1024 x 768 windows instead of over the
+    // whole display.
+    explicit CQX44Flash(bool windowed, QWidget* parent = nullptr);
+    ~CQX44Flash() override;
+
+    // Shows the page and starts the boot delay.
+    void Start();
+
+    // The texts as shown, by their ids; for the checks of those who look at the page.
+    QString TextOf(int id) const;
+    CQX44SimDlg* Terminal() const { return terminal_.get(); }
+
+signals:
+    // The terminal has opened and initialised.
+    void TerminalOpened();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    struct PlacedText {
+        BootScreenPage::Text text;
+        std::unique_ptr<QLabel> label;
+    };
+
+    void EnterSetup();
+    void OpenTerminal();
+    void ShowWindow(QWidget& window) const;
+
+    bool windowed_;
+    std::vector<PlacedText> texts_;
+    // Pixels per dialog unit, across and down, from the page's font.
+    double unitX_ = 2.0;
+    double unitY_ = 2.0;
+    QTimer bootDelay_;
+    QTimer hideDelay_;
+    std::unique_ptr<CQX44SimDlg> terminal_;
+};
+
+} // namespace qx44

@@ -1,0 +1,44 @@
+#include "ui/app/CQX44SimApp.h"
+
+#include "core/settings/CNetCard.h"
+#include "core/settings/CQX44Setting.h"
+#include "platform/LinuxNetAdapters.h"
+#include "ui/app/CQX44Flash.h"
+#include "ui/app/TerminationWatcher.h"
+
+#include <QApplication>
+#include <QIcon>
+
+namespace qx44 {
+
+CQX44SimApp::~CQX44SimApp() {
+    CQX44Setting::SetDisplayInfo(nullptr);
+}
+
+bool CQX44SimApp::IsAlreadyRunning(const std::string& settingsFile) {
+    return !lock_.TryAcquire(SingleInstanceLock::PathFor(settingsFile));
+}
+
+int CQX44SimApp::Run(const Options& options) {
+    if (IsAlreadyRunning(options.settingsFile)) {
+        return 0;
+    }
+    QApplication::setWindowIcon(QIcon(":/icons/qx44sim"));
+    CQX44Setting::SetDisplayInfo(&display_);
+    LinuxNetAdapters adapters;
+    CNetCard::SetAdapterSource(&adapters);
+    QApplication::setOverrideCursor(Qt::BlankCursor);
+
+    TerminationWatcher termination;
+    int status = 0;
+    {
+        CQX44Flash boot(options.windowed);
+        boot.Start();
+        status = QApplication::exec();
+    }
+    CNetCard::SetAdapterSource(nullptr);
+    QApplication::restoreOverrideCursor();
+    return status;
+}
+
+} // namespace qx44

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/SingleInstanceLock.h"
+#include "ui/app/QtDisplayInfo.h"
+
+namespace qx44 {
+
+// The program's whole life, as the station lives it: one copy per settings file, the station
+// fonts, no pointer, the boot screen, then the terminal until the process is ended.
+class CQX44SimApp {
+public:
+    struct Options {
+        bool windowed = false;
+        // The settings file named on the command line or in the environment; empty for the
+        // default one beside the program.
+        std::string settingsFile;
+    };
+
+    ~CQX44SimApp();
+
+    // Runs the event loop; returns the exit status. A second copy returns 0 at once.
+    int Run(const Options& options);
+
+    // True when another copy on the same settings file runs; this one then must end.
+    bool IsAlreadyRunning(const std::string& settingsFile);
+
+private:
+    SingleInstanceLock lock_;
+    QtDisplayInfo display_;
+};
+
+} // namespace qx44

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "core/settings/SetupValues.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFontComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <array>
+#include <optional>
+
+namespace qx44 {
+
+class IMessageBox;
+
+// The station's setup page: every setting, worked from the keyboard alone. Enter saves (after
+// checking the number fields), Ctrl or Escape leaves without writing, Left and Right move between
+// the fields.
+class CSettingDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    CSettingDlg(IMessageBox& messages, QWidget* parent = nullptr);
+
+    // Checks the fields and, when they hold what they must, writes every setting and closes.
+    void Save();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct SerialFields {
+        QComboBox baud;
+        QComboBox parity;
+        QComboBox bits;
+        QComboBox flow;
+    };
+    // An edit for a number with arrows that step it through 0 to 10; what is typed is checked
+    // only when saving.
+    struct MarginField {
+        QLineEdit edit;
+        QSpinBox arrows;
+    };
+
+    void Build();
+    void Show(const SetupValues& values);
+    // The values in the fields, or nothing after telling the user what a field must hold.
+    std::optional<SetupValues> Collect();
+    std::optional<int> ReadInteger(QLineEdit& edit, std::optional<std::pair<int, int>> range);
+    void ChooseFolder();
+
+    IMessageBox& messages_;
+    SetupValues loaded_;
+
+    QLineEdit port_;
+    QCheckBox beeping_{"Beeping on boot"};
+    QLineEdit address_;
+    QCheckBox statusLine_{"Status line"};
+    QComboBox pitch_;
+    QLineEdit deviceName_;
+
+    QFontComboBox fontName_;
+    QComboBox weight_;
+    MarginField marginHeight_;
+    MarginField marginWidth_;
+
+    QCheckBox localEnable_{"Enable local build card/training"};
+    QLineEdit folder_;
+    QPushButton chooseFolder_{"..."};
+    std::array<QComboBox, 4> localKeys_;
+    QCheckBox autoSlide_{"Auto sliding show picutures"};
+    QLineEdit slideSeconds_;
+
+    QCheckBox disableVideo_{"Disable Video Functions"};
+    std::array<QComboBox, 10> videoKeys1_;
+    std::array<QComboBox, 10> videoKeys2_;
+
+    std::array<SerialFields, 2> serial_;
+    QCheckBox usbEnabled_{"Enable USB printer"};
+    QComboBox usbPort_;
+
+    QPushButton ok_{"OK(Enter)"};
+    QPushButton cancel_{"Cancel(Ctrl)"};
+};
+
+} // namespace qx44
