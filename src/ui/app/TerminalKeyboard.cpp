@@ -26,7 +26,18 @@ void TerminalKeyboard::Start() {
     router_.LoadSettings();
 }
 
+void TerminalKeyboard::KeyboardLost() {
+    router_.ForgetHeldKeys();
+    sender_.ReleaseHeldKeys();
+    keyState_.Clear();
+}
+
 bool TerminalKeyboard::HandleKeyEvent(const QKeyEvent& event) {
+    // X11 and Wayland report each repeat as a release and a press; the key stays down, so only
+    // the press counts.
+    if (event.type() == QEvent::KeyRelease && event.isAutoRepeat()) {
+        return true;
+    }
     const auto key = QtKeyTranslator::Translate(event, keyState_.IsKeyDown(KeyStateTable::kAlt));
     if (!key) {
         return false;
