@@ -67,5 +67,30 @@ TEST_F(StatusLineViewTest, ARepaintOfTheWholeWindowCoversAPicture) {
     EXPECT_TRUE(WaitUntil([&] { return IsColour(Shown(), 155, 15, kGrey); }));
 }
 
+// The indicators come first and a host picture over them stays until the cells are repainted.
+TEST_F(StatusLineViewTest, APictureOverTheIndicatorsStaysOnTop) {
+    StatusIndicators indicators;
+    view->SetIndicators(&indicators);
+    indicators.SetSurface(view.get());
+    indicators.SetNetworkState(StatusIndicators::kNetworkIdle);
+    // The picture starts at 75 base widths, while the icon, placed by the cell split, begins at
+    // column 74's edge; the point lies under both.
+    const QPoint inside(bar.Layout().BaseWidth() * 78 - 2, 20);
+    const auto shownAt = [&] { return Shown().pixelColor(inside).rgb(); };
+    ASSERT_TRUE(WaitUntil([&] { return shownAt() != kGrey.rgb(); })) << "the network icon";
+    const QRgb icon = shownAt();
+
+    QImage picture(20, 30, QImage::Format_RGB32);
+    picture.fill(kGreen);
+    const std::string path = dir.File("tmp.bmp");
+    ASSERT_TRUE(picture.save(QString::fromStdString(path), "BMP"));
+    view->ShowPicture(75, 255, path);
+    EXPECT_TRUE(WaitUntil([&] { return shownAt() == kGreen.rgb(); }));
+    indicators.SetNetworkState(StatusIndicators::kNetworkIdle);
+    EXPECT_TRUE(WaitUntil([&] { return shownAt() == icon; }));
+    indicators.SetSurface(nullptr);
+    view->SetIndicators(nullptr);
+}
+
 } // namespace
 } // namespace qx44
