@@ -1,6 +1,7 @@
 #include "ui/app/TerminalKeyboard.h"
 
 #include "core/settings/CQX44Setting.h"
+#include "ui/app/X11KeyRepeat.h"
 #include "ui/screen/QtKeyTranslator.h"
 
 #include <QKeyEvent>
@@ -19,7 +20,9 @@ std::string EchoDevicePath() {
 TerminalKeyboard::TerminalKeyboard(IHostSender& host, std::uint8_t stationAddress,
                                    IKeyRoutingWindow& window)
     : devices_(EchoDevicePath()), hardware_(devices_), sender_(host, stationAddress),
-      router_(sender_, *this, window, keyState_) {}
+      router_(sender_, *this, window, keyState_) {
+    X11KeyRepeat::MakeDetectable();
+}
 
 void TerminalKeyboard::Start() {
     router_.ClearKeyDownRecord();
