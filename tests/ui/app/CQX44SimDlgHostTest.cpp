@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace qx44 {
 namespace {
@@ -145,9 +146,11 @@ TEST_F(CQX44SimDlgHostTest, ClicksReachTheHostAsCells) {
         const PixelRect cell = screen.CellRect(column, row);
         return QPointF((cell.left + cell.right) / 2.0, (cell.top + cell.bottom) / 2.0);
     };
-    const auto click = [](QWidget* target, QPointF at) {
+    // The press holds the mouse, so the release comes to the pressed screen wherever it happens.
+    const auto click = [](QWidget* target, QPointF at, std::optional<QPointF> releaseAt = {}) {
         for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton,
+            const QPointF point = type == QEvent::MouseButtonRelease ? releaseAt.value_or(at) : at;
+            QMouseEvent event(type, point, target->mapToGlobal(point), Qt::LeftButton,
                               type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
                               Qt::NoModifier);
             QApplication::sendEvent(target, &event);
@@ -160,19 +163,10 @@ TEST_F(CQX44SimDlgHostTest, ClicksReachTheHostAsCells) {
     EXPECT_EQ(test::Hex(Receive(*host, 24)), "02 01 2C 0A 05 03 02 01 2D 0A 05 03 "
                                              "02 01 2C 03 FF 03 02 01 2D 03 00 03");
 
-    // The press holds the mouse, so the release comes to the text screen wherever it happens.
-    const auto pressThenRelease = [&](QPointF at, QPointF releaseAt) {
-        QMouseEvent press(QEvent::MouseButtonPress, at, text->mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(text, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, releaseAt, text->mapToGlobal(releaseAt),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(text, &release);
-    };
     const QPointF overStatus =
         text->mapFromGlobal(status->mapToGlobal(cellCentre(window->StatusLine(), 7, 0)));
-    pressThenRelease(cellCentre(window->TextScreen(), 1, 2), overStatus);
-    pressThenRelease(cellCentre(window->TextScreen(), 1, 3), QPointF(-5, -5));
+    click(text, cellCentre(window->TextScreen(), 1, 2), overStatus);
+    click(text, cellCentre(window->TextScreen(), 1, 3), QPointF(-5, -5));
     EXPECT_EQ(test::Hex(Receive(*host, 18)), "02 01 2C 01 02 03 02 01 2D 07 00 03 "
                                              "02 01 2C 01 03 03");
     EXPECT_TRUE(Receive(*host, 1, 700).empty()) << "a release outside both screens";
