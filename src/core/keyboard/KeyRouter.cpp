@@ -75,6 +75,12 @@ void KeyRouter::OnKeyUp(std::uint32_t key, int repeat, std::uint32_t flags) {
     keys_.SendKeyUp(key, repeat, flags, false);
 }
 
+void KeyRouter::ForgetHeldKeys() {
+    localVideoKeys_.ClearPending();
+    localVideoKeys_.ClearFired();
+    keysDownInPlayer_.Clear();
+}
+
 void KeyRouter::ReleaseInPlayer(std::uint32_t key, int repeat, std::uint32_t flags) {
     // This release is dealt with here, so a later release of the same key is a new one. A press
     // still held back was never sent and its release went to the player: sending it later would

@@ -31,6 +31,10 @@ public:
     // while the player was shown reach the host again from then on.
     void ClearKeyDownRecord() { keysDownInPlayer_.Clear(); }
 
+    // The terminal lost the keyboard, so none of the keys it knows as held will report a release
+    // here: presses held back for a shortcut are dropped unsent and nothing is remembered.
+    void ForgetHeldKeys();
+
     bool IsLocalBrowserEnabled() const { return localBrowserEnabled_; }
     const CLocalVideoKeys& LocalVideoKeys() const { return localVideoKeys_; }
 

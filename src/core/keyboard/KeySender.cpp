@@ -3,7 +3,17 @@
 #include "core/hostlink/StationMessage.h"
 #include "core/keyboard/StationScanTable.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace qx44 {
+
+namespace {
+
+// What decides a key's bytes: its scan code and extended flag.
+constexpr std::uint32_t kKeyIdentity = 0x1FF;
+
+} // namespace
 
 KeySender::KeySender(IHostSender& host, std::uint8_t stationAddress)
     : host_(host), address_(stationAddress) {}
@@ -17,6 +27,9 @@ void KeySender::SendKeyDown(std::uint32_t /*key*/, int /*repeat*/, std::uint32_t
         SendKeyByte(kExtendedPrefix);
     }
     SendKeyByte(station.byte);
+    if (std::find(held_.begin(), held_.end(), flags & kKeyIdentity) == held_.end()) {
+        held_.push_back(flags & kKeyIdentity);
+    }
 }
 
 void KeySender::SendKeyUp(std::uint32_t key, int /*repeat*/, std::uint32_t flags, bool force) {
@@ -26,12 +39,20 @@ void KeySender::SendKeyUp(std::uint32_t key, int /*repeat*/, std::uint32_t flags
     }
     if (key == kPlayerReleaseKey) {
         station.byte = kPlayerReleaseMarker;
+    } else {
+        std::erase(held_, flags & kKeyIdentity);
     }
     if (station.extended) {
         SendKeyByte(kExtendedPrefix);
     }
     SendKeyByte(kReleasePrefix);
     SendKeyByte(station.byte);
+}
+
+void KeySender::ReleaseHeldKeys() {
+    for (const std::uint32_t flags : std::exchange(held_, {})) {
+        SendKeyUp(0, 1, flags, false);
+    }
 }
 
 void KeySender::SendMediaKeyNotice() {

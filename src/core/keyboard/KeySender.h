@@ -4,6 +4,7 @@
 #include "core/keyboard/IKeySender.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace qx44 {
 
@@ -23,11 +24,17 @@ public:
     void SendKeyUp(std::uint32_t key, int repeat, std::uint32_t flags, bool force) override;
     void SendMediaKeyNotice() override;
 
+    // Sends the release of every key the host saw go down and not yet come up, oldest first:
+    // the terminal no longer learns of their releases, and the host must not keep them held.
+    void ReleaseHeldKeys();
+
 private:
     void SendKeyByte(std::uint8_t byte);
 
     IHostSender& host_;
     std::uint8_t address_;
+    // The scan code and extended flag of each key whose press the host received.
+    std::vector<std::uint32_t> held_;
 };
 
 } // namespace qx44

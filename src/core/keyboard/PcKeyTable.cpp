@@ -103,6 +103,11 @@ constexpr std::array kRows = {
     Row{86, {0x56, false, 0xE2}},
     Row{87, {0x57, false, 0x7A}},
     Row{88, {0x58, false, 0x7B}},
+    // The JIS and ABNT2 keys: Ro, Henkan, Katakana/Hiragana, Muhenkan.
+    Row{89, {0x73, false, 0xC1}},
+    Row{92, {0x79, false, 0x1C}},
+    Row{93, {0x70, false, 0x15}},
+    Row{94, {0x7B, false, 0x1D}},
     Row{96, {0x1C, kExt, 0x0D}},
     Row{97, {0x1D, kExt, 0x11, 0xA3}},
     Row{98, {0x35, kExt, 0x6F}},
@@ -119,11 +124,26 @@ constexpr std::array kRows = {
     Row{110, {0x52, kExt, 0x2D}},
     Row{111, {0x53, kExt, 0x2E}},
     Row{119, {0x45, false, 0x13}},
+    // Keypad comma (ABNT2) and Yen (JIS).
+    Row{121, {0x7E, false, 0xC2}},
+    Row{124, {0x7D, false, 0xDC}},
     Row{125, {0x5B, kExt, 0x5B}},
     Row{126, {0x5C, kExt, 0x5C}},
     Row{127, {0x5D, kExt, 0x5D}},
+    // F13 to F22.
+    Row{183, {0x64, false, 0x7C}},
+    Row{184, {0x65, false, 0x7D}},
+    Row{185, {0x66, false, 0x7E}},
+    Row{186, {0x67, false, 0x7F}},
+    Row{187, {0x68, false, 0x80}},
+    Row{188, {0x69, false, 0x81}},
+    Row{189, {0x6A, false, 0x82}},
+    Row{190, {0x6B, false, 0x83}},
+    Row{191, {0x6C, false, 0x84}},
+    Row{192, {0x6D, false, 0x85}},
     // F23: how the POS keyboard answers the station's echo command.
     Row{193, {0x6E, false, 0x86}},
+    Row{194, {0x76, false, 0x87}},
 };
 
 } // namespace

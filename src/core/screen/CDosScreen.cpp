@@ -96,6 +96,12 @@ std::int64_t DividerLine(std::int64_t origin, std::int64_t extent, std::int64_t 
                               : origin + remainder + index * (quotient + 1);
 }
 
+void SetWholeCell(CCellChar& cell, std::uint16_t code, int attribute) {
+    cell.code = code;
+    cell.attribute = attribute;
+    cell.half = HalfMarker::Whole;
+}
+
 void WriteCell(CCellChar& cell, std::uint16_t code, HalfMarker half, int attribute) {
     cell.code = code;
     cell.half = half;
@@ -111,7 +117,10 @@ CDosScreen::CDosScreen(int capacityColumns, int capacityRows, int columns, int r
     : columns_(columns), rows_(rows), capacityColumns_(capacityColumns),
       capacityRows_(capacityRows),
       store_(static_cast<std::size_t>(capacityColumns) * static_cast<std::size_t>(capacityRows)) {
+    damage_.SetGrid(columns_, rows_);
     ClearStore(clearAttribute);
+    // A window's first paint covers everything.
+    damage_.Clear();
 }
 
 template <typename Operation> auto CDosScreen::Change(Operation&& operation) {
@@ -119,7 +128,13 @@ template <typename Operation> auto CDosScreen::Change(Operation&& operation) {
     auto result = [&] {
         std::lock_guard lock(mutex_);
         repaint.surface = surface_;
-        return operation(repaint);
+        auto outcome = operation(repaint);
+        if (repaint.area) {
+            for (const PixelRect& rect : damage_.Take(layout_)) {
+                repaint.Add(rect);
+            }
+        }
+        return outcome;
     }();
     Deliver(repaint);
     return result;
@@ -155,11 +170,27 @@ void CDosScreen::SetSurface(IScreenSurface* surface) {
     surface_ = surface;
 }
 
-CCellChar* CDosScreen::CellLocked(std::int64_t cellNumber) {
+const CCellChar* CDosScreen::CellLocked(std::int64_t cellNumber) const {
     if (cellNumber < 0 || cellNumber >= static_cast<std::int64_t>(store_.size())) {
         return nullptr;
     }
     return &store_[static_cast<std::size_t>(cellNumber)];
+}
+
+template <typename Edit> bool CDosScreen::ChangeCellLocked(std::int64_t cellNumber, Edit&& edit) {
+    if (cellNumber < 0 || cellNumber >= static_cast<std::int64_t>(store_.size())) {
+        return false;
+    }
+    edit(store_[static_cast<std::size_t>(cellNumber)]);
+    damage_.Add(cellNumber);
+    return true;
+}
+
+// A half whose partner was overwritten shows as a character of its own.
+void CDosScreen::MakeWholeLocked(std::int64_t cellNumber, HalfMarker half) {
+    if (const CCellChar* cell = CellLocked(cellNumber); cell && cell->half == half) {
+        ChangeCellLocked(cellNumber, [](CCellChar& c) { c.half = HalfMarker::Whole; });
+    }
 }
 
 std::int64_t CDosScreen::CellNumber(std::int64_t column, std::int64_t row) const {
@@ -180,33 +211,31 @@ std::int64_t CDosScreen::WriteUnitsLocked(std::int64_t start, std::span<const ch
     // A character that used to cover the cells being written loses its other half, which then
     // shows as a character of its own instead of pairing with a stranger.
     if (start > 0) {
-        if (CCellChar* before = CellLocked(start - 1);
-            before && before->half == HalfMarker::First) {
-            before->half = HalfMarker::Whole;
-        }
+        MakeWholeLocked(start - 1, HalfMarker::First);
     }
     std::int64_t n = start;
     for (const char16_t unit : units) {
-        CCellChar* cell = CellLocked(n);
-        if (cell == nullptr) {
-            break;
-        }
         if ((unit >> 8) == 0) {
-            WriteCell(*cell, unit, HalfMarker::Whole, attribute);
+            if (!ChangeCellLocked(n, [&](CCellChar& cell) {
+                    WriteCell(cell, unit, HalfMarker::Whole, attribute);
+                })) {
+                break;
+            }
             n += 1;
             continue;
         }
-        WriteCell(*cell, static_cast<std::uint16_t>(unit >> 8), HalfMarker::First, attribute);
-        CCellChar* second = CellLocked(n + 1);
-        if (second == nullptr) {
+        const auto high = static_cast<std::uint16_t>(unit >> 8);
+        const auto low = static_cast<std::uint16_t>(unit & 0xFF);
+        if (!ChangeCellLocked(
+                n, [&](CCellChar& cell) { WriteCell(cell, high, HalfMarker::First, attribute); }) ||
+            !ChangeCellLocked(n + 1, [&](CCellChar& cell) {
+                WriteCell(cell, low, HalfMarker::Second, attribute);
+            })) {
             break;
         }
-        WriteCell(*second, static_cast<std::uint16_t>(unit & 0xFF), HalfMarker::Second, attribute);
         n += 2;
     }
-    if (CCellChar* after = CellLocked(n); after && after->half == HalfMarker::Second) {
-        after->half = HalfMarker::Whole;
-    }
+    MakeWholeLocked(n, HalfMarker::Second);
     return n;
 }
 
@@ -217,13 +246,14 @@ void CDosScreen::SetRunLocked(std::int64_t column, std::int64_t row, std::uint8_
     const std::int64_t last = std::min<std::int64_t>(start + std::max<std::int64_t>(count, 0),
                                                      static_cast<std::int64_t>(store_.size()));
     for (std::int64_t n = first; n < last; ++n) {
-        CCellChar& cell = store_[static_cast<std::size_t>(n)];
-        // Character 0 recolours a region without touching what it shows.
-        if (character != 0) {
-            cell.code = character;
-            cell.half = HalfMarker::Whole;
-        }
-        cell.attribute = attribute;
+        ChangeCellLocked(n, [&](CCellChar& cell) {
+            // Character 0 recolours a region without touching what it shows.
+            if (character != 0) {
+                cell.code = character;
+                cell.half = HalfMarker::Whole;
+            }
+            cell.attribute = attribute;
+        });
     }
 }
 
@@ -233,16 +263,9 @@ bool CDosScreen::SetCellLocked(std::int64_t column, std::int64_t row, std::uint1
         return false;
     }
     const std::int64_t n = CellNumber(column, row);
-    CCellChar& cell = store_[static_cast<std::size_t>(n)];
-    cell.code = code;
-    cell.attribute = attribute;
-    cell.half = HalfMarker::Whole;
-    if (CCellChar* before = CellLocked(n - 1); before && before->half == HalfMarker::First) {
-        before->half = HalfMarker::Whole;
-    }
-    if (CCellChar* after = CellLocked(n + 1); after && after->half == HalfMarker::Second) {
-        after->half = HalfMarker::Whole;
-    }
+    ChangeCellLocked(n, [&](CCellChar& cell) { SetWholeCell(cell, code, attribute); });
+    MakeWholeLocked(n - 1, HalfMarker::First);
+    MakeWholeLocked(n + 1, HalfMarker::Second);
     return true;
 }
 
@@ -251,10 +274,8 @@ void CDosScreen::PutTableCellLocked(std::int64_t column, std::int64_t row, std::
     if (!IsValidPosition(column, row)) {
         return;
     }
-    CCellChar& cell = store_[static_cast<std::size_t>(CellNumber(column, row))];
-    cell.code = code;
-    cell.attribute = attribute;
-    cell.half = HalfMarker::Whole;
+    ChangeCellLocked(CellNumber(column, row),
+                     [&](CCellChar& cell) { SetWholeCell(cell, code, attribute); });
 }
 
 void CDosScreen::FillAreaLocked(std::int64_t column, std::int64_t row, std::int64_t width,
@@ -347,6 +368,7 @@ void CDosScreen::SetGridSizeLocked(int columns, int rows, const std::optional<Pi
     FillAreaLocked(0, 0, columns_, rows_, kSpace, kClearedGridAttribute, repaint);
     columns_ = columns;
     rows_ = rows;
+    damage_.SetGrid(columns_, rows_);
     if (client) {
         LayOutLocked(*client);
         // The window may still be resized before it paints; the stale mark makes that paint lay
@@ -473,10 +495,9 @@ void CDosScreen::SetRun(int column, int row, std::uint8_t character, int attribu
 
 void CDosScreen::ClearStore(int attribute) {
     std::lock_guard lock(mutex_);
-    for (CCellChar& cell : store_) {
-        cell.code = kSpace;
-        cell.attribute = attribute;
-        cell.half = HalfMarker::Whole;
+    for (std::size_t n = 0; n < store_.size(); ++n) {
+        ChangeCellLocked(static_cast<std::int64_t>(n),
+                         [&](CCellChar& cell) { SetWholeCell(cell, kSpace, attribute); });
     }
     fillAttribute_ = attribute;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/screen/CCellChar.h"
+#include "core/screen/CellDamage.h"
 #include "core/screen/CellLayout.h"
 #include "core/screen/CellPosition.h"
 #include "core/screen/PixelRect.h"
@@ -109,7 +110,11 @@ private:
     static void Deliver(const Repaint& repaint);
     std::optional<PixelRect> ClientIfWindowExists() const;
 
-    CCellChar* CellLocked(std::int64_t cellNumber);
+    const CCellChar* CellLocked(std::int64_t cellNumber) const;
+    // Every change of a cell goes through here, so the cells a write changed are the ones asked
+    // to be repainted. False, with nothing changed, for a number outside the store.
+    template <typename Edit> bool ChangeCellLocked(std::int64_t cellNumber, Edit&& edit);
+    void MakeWholeLocked(std::int64_t cellNumber, HalfMarker half);
     std::int64_t CellNumber(std::int64_t column, std::int64_t row) const;
     bool IsValidPosition(std::int64_t column, std::int64_t row) const;
     bool GridFits(int columns, int rows) const;
@@ -144,6 +149,9 @@ private:
     const int capacityRows_;
     std::vector<CCellChar> store_;
     CellLayout layout_;
+    // Changed cells not yet asked to be repainted; they go with the next repaint request, since
+    // some writes ask for none of their own.
+    CellDamage damage_;
 };
 
 } // namespace qx44

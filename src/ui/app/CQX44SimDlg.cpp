@@ -3,8 +3,11 @@
 #include "core/settings/CQX44Setting.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QResizeEvent>
+#include <QWindow>
 #include <algorithm>
 
 namespace qx44 {
@@ -49,7 +52,7 @@ CQX44SimDlg::~CQX44SimDlg() {
 void CQX44SimDlg::Initialise() {
     StartListening();
     timer1_.start(kTimer1Ms);
-    statusView_.update();
+    PaintStatusLineNow();
     const CQX44Setting settings;
     if (settings.GetBeeping()) {
         cmd_.StartupBeep();
@@ -75,6 +78,19 @@ bool CQX44SimDlg::StartListening() {
     connect(acceptNotifier_.get(), &QSocketNotifier::activated, this,
             [this] { hostLink_.AcceptHost(); });
     return true;
+}
+
+// The start tone blocks the event loop, so the status line is painted before it, which needs the
+// window to be on the screen already: a paint before that is dropped.
+void CQX44SimDlg::PaintStatusLineNow() {
+    QElapsedTimer waited;
+    waited.start();
+    while (isVisible() && windowHandle() != nullptr && !windowHandle()->isExposed() &&
+           waited.elapsed() < kShownWaitMs) {
+        QCoreApplication::processEvents(
+            QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers, 10);
+    }
+    statusView_.repaint();
 }
 
 void CQX44SimDlg::resizeEvent(QResizeEvent* event) {
@@ -120,6 +136,13 @@ void CQX44SimDlg::keyPressEvent(QKeyEvent* event) {
 void CQX44SimDlg::keyReleaseEvent(QKeyEvent* event) {
     if (!keyboard_.HandleKeyEvent(*event)) {
         QWidget::keyReleaseEvent(event);
+    }
+}
+
+void CQX44SimDlg::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
+        keyboard_.KeyboardLost();
     }
 }
 

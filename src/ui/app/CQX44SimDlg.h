@@ -47,6 +47,8 @@ public:
     static constexpr int kTimer1Ms = 200;
     static constexpr int kTimer2Ms = 1000;
     static constexpr int kStatusLineHeight = 60;
+    // How long the start waits for the window system to put the window on the screen.
+    static constexpr int kShownWaitMs = 1000;
 
     explicit CQX44SimDlg(QWidget* parent = nullptr);
     ~CQX44SimDlg() override;
@@ -67,6 +69,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    // Keys released in another window never come back here.
+    void changeEvent(QEvent* event) override;
     // Tab is a key for the host, not a focus move.
     bool focusNextPrevChild(bool) override { return false; }
     // A close request never ends the terminal.
@@ -74,6 +78,7 @@ protected:
 
 private:
     bool StartListening();
+    void PaintStatusLineNow();
     void LayOutScreens();
     void OnTimer1();
     void OnTimer2();

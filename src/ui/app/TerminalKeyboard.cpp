@@ -1,6 +1,7 @@
 #include "ui/app/TerminalKeyboard.h"
 
 #include "core/settings/CQX44Setting.h"
+#include "ui/app/X11KeyRepeat.h"
 #include "ui/screen/QtKeyTranslator.h"
 
 #include <QKeyEvent>
@@ -19,14 +20,27 @@ std::string EchoDevicePath() {
 TerminalKeyboard::TerminalKeyboard(IHostSender& host, std::uint8_t stationAddress,
                                    IKeyRoutingWindow& window, IVideoPlayerInput& player)
     : devices_(EchoDevicePath()), hardware_(devices_), sender_(host, stationAddress),
-      router_(sender_, player, window, keyState_) {}
+      router_(sender_, player, window, keyState_) {
+    X11KeyRepeat::MakeDetectable();
+}
 
 void TerminalKeyboard::Start() {
     router_.ClearKeyDownRecord();
     router_.LoadSettings();
 }
 
+void TerminalKeyboard::KeyboardLost() {
+    router_.ForgetHeldKeys();
+    sender_.ReleaseHeldKeys();
+    keyState_.Clear();
+}
+
 bool TerminalKeyboard::HandleKeyEvent(const QKeyEvent& event) {
+    // X11 and Wayland report each repeat as a release and a press; the key stays down, so only
+    // the press counts.
+    if (event.type() == QEvent::KeyRelease && event.isAutoRepeat()) {
+        return true;
+    }
     const auto key = QtKeyTranslator::Translate(event, keyState_.IsKeyDown(KeyStateTable::kAlt));
     if (!key) {
         return false;

@@ -29,6 +29,9 @@ public:
     // At the main window's start: the local-browser key sets and a clean key-down record.
     void Start();
     void ClearKeyDownRecord() { router_.ClearKeyDownRecord(); }
+    // The window lost the keyboard: the host gets the releases it would otherwise never see,
+    // and keys held meanwhile no longer count as held.
+    void KeyboardLost();
     bool IsKeyboardPresent() { return hardware_.IsKeyboardPresent(); }
     const IKeyboardState& KeyState() const { return keyState_; }
 

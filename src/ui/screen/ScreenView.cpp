@@ -116,12 +116,14 @@ void ScreenView::DrawPicture(ScreenRequests::Picture& picture) {
     // Cells changed before the picture came lie under it now.
     const QRect shown = ToQRect(area) & backing_.rect();
     dirty_ -= shown;
+    pictures_ += shown;
     update(shown);
 }
 
 void ScreenView::paintEvent(QPaintEvent* event) {
     if (!dirty_.isEmpty() && screen_.RequestPaint()) {
         renderer_.Render(screen_, backing_, dirty_);
+        pictures_ -= dirty_;
         const QRegion unseen = dirty_ - event->region();
         dirty_ = QRegion();
         if (!unseen.isEmpty()) {
@@ -157,11 +159,27 @@ void ScreenView::mousePressEvent(QMouseEvent* event) {
     }
 }
 
+// The press grabbed the mouse, so the release comes here wherever it happens; it belongs to the
+// screen under the pointer, which may be the other one.
 void ScreenView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && mouse_ != nullptr) {
-        const QPoint at = event->position().toPoint();
-        MouseForwarder::ButtonUp(screen_, at.x(), at.y(), *mouse_);
+    if (event->button() != Qt::LeftButton) {
+        return;
     }
+    const QPoint at = event->position().toPoint();
+    ScreenView* under = ViewAt(at);
+    if (under != nullptr && under->mouse_ != nullptr) {
+        const QPoint there = under->mapFromGlobal(mapToGlobal(at));
+        MouseForwarder::ButtonUp(under->screen_, there.x(), there.y(), *under->mouse_);
+    }
+}
+
+ScreenView* ScreenView::ViewAt(QPoint at) {
+    if (rect().contains(at)) {
+        return this;
+    }
+    QWidget* parent = parentWidget();
+    return parent == nullptr ? nullptr
+                             : qobject_cast<ScreenView*>(parent->childAt(mapToParent(at)));
 }
 
 // Qt would treat the second press as a press as well; the host gets a double click instead,

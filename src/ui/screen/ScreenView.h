@@ -52,6 +52,8 @@ public:
 protected:
     const CDosScreen& Screen() const { return screen_; }
     IMessageBox& Messages() const { return messages_; }
+    // Where host pictures lie in the backing image until the cells under them are repainted.
+    const QRegion& Pictures() const { return pictures_; }
 
     // Where a picture of this natural size goes for a host's (column, row).
     virtual PixelRect PictureArea(const CellLayout& layout, int column, int row, int width,
@@ -67,6 +69,9 @@ private:
     void Post(bool needed);
     void TakeRequests();
     void DrawPicture(ScreenRequests::Picture& picture);
+    // The screen window at `at` (this window's pixels): this one, a sibling screen window, or
+    // none.
+    ScreenView* ViewAt(QPoint at);
 
     CDosScreen& screen_;
     IMessageBox& messages_;
@@ -76,6 +81,7 @@ private:
     QImage backing_;
     // Areas taken from the requests and not yet painted into the backing image.
     QRegion dirty_;
+    QRegion pictures_;
 
     mutable std::mutex clientMutex_;
     PixelRect client_;

@@ -19,8 +19,9 @@ void StatusLineView::paintEvent(QPaintEvent* event) {
         return;
     }
     // The icons go onto the window over the painted cells, not into the backing image, so the
-    // cells under them are never lost.
+    // cells under them are never lost. A host picture came after them and stays on top.
     QPainter painter(this);
+    painter.setClipRegion(QRegion(rect()) - Pictures());
     for (const auto& icon : indicators_->Icons(Screen().Layout(), Screen().Rows())) {
         CPicture picture(Messages());
         if (picture.LoadFromResource(icon.picture, "Bmp")) {

@@ -56,6 +56,15 @@ TEST(PcKeyTableTest, KeysOfAPcKeyboard) {
         {"Menu", 127, 0x5D, true, 0x5D},
         {"key left of Z", 86, 0x56, false, 0xE2},
         {"`", 41, 0x29, false, 0xC0},
+        {"F13", 183, 0x64, false, 0x7C},
+        {"F22", 192, 0x6D, false, 0x85},
+        {"F24", 194, 0x76, false, 0x87},
+        {"Ro", 89, 0x73, false, 0xC1},
+        {"Henkan", 92, 0x79, false, 0x1C},
+        {"Katakana/Hiragana", 93, 0x70, false, 0x15},
+        {"Muhenkan", 94, 0x7B, false, 0x1D},
+        {"keypad comma", 121, 0x7E, false, 0xC2},
+        {"Yen", 124, 0x7D, false, 0xDC},
     };
     for (const auto& row : rows) {
         const auto key = PcKeyTable::FromNative(row.evdev + PcKeyTable::kX11Offset);
@@ -75,7 +84,7 @@ TEST(PcKeyTableTest, EveryKeyHasADistinctScanCode) {
             EXPECT_TRUE(seen.insert(key->scanCode | (key->extended ? 0x100 : 0)).second) << evdev;
         }
     }
-    EXPECT_EQ(keys, 106) << "a 105-key keyboard and the POS echo";
+    EXPECT_EQ(keys, 123) << "a 105-key keyboard, F13 to F24 and the JIS and ABNT2 keys";
 }
 
 TEST(PcKeyTableTest, UnknownCodesAreNoKey) {

@@ -106,6 +106,55 @@ TEST(ScreenPaint, WritesAskToRepaintTheirCellsAndOneMore) {
     }
 }
 
+// Whatever a write changes, including a two-cell character's other half and text that runs on
+// into the next row, lies inside what it asks to be repainted.
+TEST(ScreenPaint, EveryChangedCellIsAskedToBeRepainted) {
+    const struct {
+        const char* what;
+        void (*write)(CConsoleWin&);
+    } rows[] = {
+        {"text past the row's end",
+         [](CConsoleWin& s) { s.PutText(77, 3, Bytes("ABCDEF"), 0x0102); }},
+        {"text from beyond the grid's last column",
+         [](CConsoleWin& s) { s.PutText(85, 3, Bytes("XY"), 0x0102); }},
+        {"two-cell character over the row's end",
+         [](CConsoleWin& s) { s.PutText(79, 9, Bytes("\xE4\xB8\xAD"), 0x0102); }},
+        {"string into a two-cell character's second half",
+         [](CConsoleWin& s) { s.PutString(31, 12, u"q", 0x0102); }},
+        {"string past the row's end", [](CConsoleWin& s) { s.PutString(78, 20, u"abcd", -1); }},
+        {"box over a two-cell character's second half",
+         [](CConsoleWin& s) { s.DrawBox(31, 12, 4, 3, 0x0102); }},
+        {"cells changed without a request go with the next one",
+         [](CConsoleWin& s) {
+             s.SetCell(5, 22, 'c', 0x0102);
+             s.PutText(0, 0, Bytes("t"), 0x0102);
+         }},
+    };
+    for (const auto& row : rows) {
+        CConsoleWin screen;
+        RecordingSurface surface;
+        screen.SetSurface(&surface);
+        screen.LayOut(surface.client);
+        screen.PutString(30, 12, u"\x4E2D\x4E2D", 0xD200);
+        surface.Clear();
+        const ScreenSnapshot before = screen.Snapshot();
+        row.write(screen);
+        const ScreenSnapshot after = screen.Snapshot();
+        ASSERT_EQ(surface.Rects().size(), 1u) << row.what;
+        const PixelRect asked = surface.Rects().front();
+        int changed = 0;
+        for (int r = 0; r < after.rows; ++r) {
+            for (int c = 0; c < after.columns; ++c) {
+                if (!(before.At(c, r) == after.At(c, r))) {
+                    ++changed;
+                    EXPECT_EQ(asked.United(screen.CellRect(c, r)), asked) << row.what << ": " << c;
+                }
+            }
+        }
+        EXPECT_GT(changed, 0) << row.what;
+    }
+}
+
 TEST(ScreenPaint, CellWritesThatAskForNothing) {
     CConsoleWin screen;
     RecordingSurface surface;

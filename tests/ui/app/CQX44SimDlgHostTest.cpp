@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace qx44 {
 namespace {
@@ -66,9 +67,30 @@ protected:
         return ScreenDump::Text(window->TextScreen().Snapshot(), 24, row, 33, 1);
     }
 
-    void Key(QEvent::Type type, int evdev, int qtKey, Qt::KeyboardModifiers modifiers = {}) {
-        QKeyEvent event(type, qtKey, modifiers, static_cast<quint32>(evdev + 8), 0, 0);
+    void Key(QEvent::Type type, int evdev, int qtKey, Qt::KeyboardModifiers modifiers = {},
+             bool autoRepeat = false) {
+        QKeyEvent event(type, qtKey, modifiers, static_cast<quint32>(evdev + 8), 0, 0, {},
+                        autoRepeat);
         QApplication::sendEvent(window.get(), &event);
+    }
+
+    // A key held down as X11 and Wayland report it: each repeat is a release and a press.
+    void HoldKey(int evdev, int qtKey, int repeats) {
+        Key(QEvent::KeyPress, evdev, qtKey);
+        for (int i = 0; i < repeats; ++i) {
+            Key(QEvent::KeyRelease, evdev, qtKey, {}, true);
+            Key(QEvent::KeyPress, evdev, qtKey, {}, true);
+        }
+        Key(QEvent::KeyRelease, evdev, qtKey);
+    }
+
+    // Station key bytes of the key messages a host received.
+    static std::string KeyBytes(const Bytes& messages) {
+        Bytes keys;
+        for (std::size_t i = 3; i < messages.size(); i += 5) {
+            keys.push_back(messages[i]);
+        }
+        return test::Hex(keys);
     }
 
     test::TempDir dir;
@@ -126,9 +148,11 @@ TEST_F(CQX44SimDlgHostTest, ClicksReachTheHostAsCells) {
         const PixelRect cell = screen.CellRect(column, row);
         return QPointF((cell.left + cell.right) / 2.0, (cell.top + cell.bottom) / 2.0);
     };
-    const auto click = [](QWidget* target, QPointF at) {
+    // The press holds the mouse, so the release comes to the pressed screen wherever it happens.
+    const auto click = [](QWidget* target, QPointF at, std::optional<QPointF> releaseAt = {}) {
         for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton,
+            const QPointF point = type == QEvent::MouseButtonRelease ? releaseAt.value_or(at) : at;
+            QMouseEvent event(type, point, target->mapToGlobal(point), Qt::LeftButton,
                               type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
                               Qt::NoModifier);
             QApplication::sendEvent(target, &event);
@@ -140,6 +164,14 @@ TEST_F(CQX44SimDlgHostTest, ClicksReachTheHostAsCells) {
     click(status, cellCentre(window->StatusLine(), 3, 0));
     EXPECT_EQ(test::Hex(Receive(*host, 24)), "02 01 2C 0A 05 03 02 01 2D 0A 05 03 "
                                              "02 01 2C 03 FF 03 02 01 2D 03 00 03");
+
+    const QPointF overStatus =
+        text->mapFromGlobal(status->mapToGlobal(cellCentre(window->StatusLine(), 7, 0)));
+    click(text, cellCentre(window->TextScreen(), 1, 2), overStatus);
+    click(text, cellCentre(window->TextScreen(), 1, 3), QPointF(-5, -5));
+    EXPECT_EQ(test::Hex(Receive(*host, 18)), "02 01 2C 01 02 03 02 01 2D 07 00 03 "
+                                             "02 01 2C 01 03 03");
+    EXPECT_TRUE(Receive(*host, 1, 700).empty()) << "a release outside both screens";
 }
 
 TEST_F(CQX44SimDlgHostTest, KeysReachTheHostAsStationBytes) {
@@ -159,6 +191,41 @@ TEST_F(CQX44SimDlgHostTest, KeysReachTheHostAsStationBytes) {
     Key(QEvent::KeyRelease, 56, Qt::Key_Alt);
     // Three ticks of timer 1 would have sent anything queued.
     EXPECT_TRUE(Receive(*host, 1, 700).empty()) << "Alt and Alt+x belong to the window system";
+}
+
+TEST_F(CQX44SimDlgHostTest, AHeldKeyRepeatsItsPressAndIsReleasedOnce) {
+    auto host = Connect();
+    HoldKey(30, Qt::Key_A, 3);
+    EXPECT_EQ(KeyBytes(Receive(*host, 30)), "1C 1C 1C 1C F0 1C");
+    HoldKey(5, Qt::Key_4, 3);
+    EXPECT_EQ(KeyBytes(Receive(*host, 15)), "25 F0 25") << "a shortcut key stays pending once";
+    HoldKey(183, Qt::Key_F13, 0);
+    EXPECT_EQ(KeyBytes(Receive(*host, 15)), "08 F0 08") << "F13";
+    EXPECT_TRUE(Receive(*host, 1, 700).empty());
+}
+
+// Alt and Ctrl go down here and come up in another window, whose keys never reach this one.
+TEST_F(CQX44SimDlgHostTest, KeysHeldWhenTheKeyboardGoesElsewhereAreLetGo) {
+    auto host = Connect();
+    window->activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return window->isActiveWindow(); }));
+    Key(QEvent::KeyPress, 30, Qt::Key_A);
+    Key(QEvent::KeyPress, 29, Qt::Key_Control, Qt::ControlModifier);
+    Key(QEvent::KeyPress, 56, Qt::Key_Alt, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(KeyBytes(Receive(*host, 5)), "1C");
+
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return !window->isActiveWindow(); }));
+    window->activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return window->isActiveWindow(); }));
+    for (const auto& [evdev, qtKey] : {std::pair{45, Qt::Key_X}, std::pair{5, Qt::Key_4}}) {
+        Key(QEvent::KeyPress, evdev, qtKey);
+        Key(QEvent::KeyRelease, evdev, qtKey);
+    }
+    EXPECT_EQ(KeyBytes(Receive(*host, 40)), "F0 1C 22 F0 22 25 F0 25")
+        << "a is let go, the held-back Ctrl is dropped, and x and 4 are plain keys again";
 }
 
 } // namespace

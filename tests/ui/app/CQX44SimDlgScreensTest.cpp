@@ -52,6 +52,17 @@ TEST_F(CQX44SimDlgScreensTest, TheStatusLineTakesTheBottom60PixelsAndTheTextScre
     }));
 }
 
+// The start tone holds up the event loop, so the status line must already be painted when the
+// start returns to it.
+TEST_F(CQX44SimDlgScreensTest, TheStatusLineIsPaintedDuringTheStart) {
+    test::TempDir::WriteText(dir.File("setting.txt"), "[Net]\nPortNum=0\n[Main]\nBeeping=0\n");
+    CQX44SimDlg window;
+    window.resize(1024, 768);
+    window.show();
+    window.Initialise();
+    EXPECT_TRUE(IsColour(window.StatusView().BackingImage(), 500, 10, QColor(170, 170, 170)));
+}
+
 TEST_F(CQX44SimDlgScreensTest, WithoutTheStatusLineTheTextScreenFillsTheWindow) {
     CQX44Setting().SetStatusLn(false);
     CQX44SimDlg window;

@@ -3,6 +3,7 @@
 #include "core/screen/CConsoleWin.h"
 #include "core/screen/CGlobalFunction.h"
 #include "core/screen/IScreenMouse.h"
+#include "core/screen/ScreenDump.h"
 #include "core/settings/CQX44Setting.h"
 #include "support/RecordingMouse.h"
 #include "support/TempDir.h"
@@ -110,6 +111,16 @@ TEST_F(ScreenViewTest, TextIsDrawnInItsCellsInItsColours) {
     EXPECT_TRUE(AllIn(shown, screen.CellRect(12, 5), kBlue));
     EXPECT_TRUE(AllIn(shown, screen.CellRect(10, 4), kBlue));
     EXPECT_TRUE(AllIn(shown, screen.CellRect(10, 6), kBlue));
+}
+
+TEST_F(ScreenViewTest, TextRunningPastTheRowEndIsDrawnOnTheNextRow) {
+    screen.PutText(77, 3, Bytes("ABCDEF"), 0xD200);
+    screen.PutText(85, 6, Bytes("XY"), 0xD200);
+    for (const auto& [column, row] : {std::pair{77, 3}, {79, 3}, {0, 4}, {2, 4}, {5, 7}, {6, 7}}) {
+        EXPECT_TRUE(WaitUntil([&] { return AnyIn(Shown(), screen.CellRect(column, row), kWhite); }))
+            << column << ", " << row;
+    }
+    EXPECT_EQ(ScreenDump::Text(screen.Snapshot(), 0, 4, 3, 1), "DEF\n");
 }
 
 TEST_F(ScreenViewTest, AWideCharacterIsDrawnAcrossItsTwoCells) {
