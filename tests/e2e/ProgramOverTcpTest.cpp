@@ -81,5 +81,35 @@ TEST(ProgramOverTcpTest, ServesHostsAndEndsCleanlyOnSigterm) {
     EXPECT_TRUE(PortIsFree(port));
 }
 
+// One station per settings file: a second copy on the same file ends at once and quietly, while
+// a station with a settings file of its own runs beside the first.
+TEST(ProgramOverTcpTest, OneCopyPerSettingsFile) {
+    test::TempDir dir;
+    const auto settings = [&](const char* name, std::uint16_t port) {
+        test::TempDir::WriteText(dir.File(name), "[Net]\nPortNum=" + std::to_string(port) +
+                                                     "\n[Main]\nBeeping=0\n");
+        return dir.File(name);
+    };
+    const std::uint16_t firstPort = test::FreePort();
+    const std::string first = settings("first.txt", firstPort);
+    const std::vector<std::string> offscreen = {"QT_QPA_PLATFORM=offscreen"};
+    test::ChildProcess station(QX44SIM_PATH, {"--windowed", "--settings", first}, offscreen);
+    auto host = ConnectWhenListening(firstPort);
+
+    test::ChildProcess second(QX44SIM_PATH, {"--windowed", "--settings", first}, offscreen);
+    const auto status = second.WaitForExit(10s);
+    ASSERT_TRUE(status.has_value()) << "a second copy on the same settings keeps running";
+    EXPECT_TRUE(WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    ExpectAnswered(*host);
+
+    const std::uint16_t otherPort = test::FreePort();
+    test::ChildProcess beside(
+        QX44SIM_PATH, {"--windowed", "--settings", settings("other.txt", otherPort)}, offscreen);
+    auto otherHost = ConnectWhenListening(otherPort);
+    ExpectAnswered(*otherHost);
+    ExpectAnswered(*host);
+}
+
 } // namespace
 } // namespace qx44

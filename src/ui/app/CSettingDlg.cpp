@@ -73,6 +73,18 @@ CSettingDlg::CSettingDlg(IMessageBox& messages, QWidget* parent)
 }
 
 void CSettingDlg::Build() {
+    // Names for those who find the fields from outside: tests and accessibility tools.
+    for (auto [widget, name] : std::initializer_list<std::pair<QWidget*, const char*>>{
+             {&port_, "port"},
+             {&pitch_, "pitch"},
+             {&weight_, "weight"},
+             {&marginHeight_.edit, "marginHeight"},
+             {&usbPort_, "usbPort"},
+             {&videoKeys1_[0], "stopKey"},
+             {&slideSeconds_, "slideSeconds"},
+             {&autoSlide_, "autoSlide"}}) {
+        widget->setObjectName(name);
+    }
     // Fields are made in the order the focus moves through them, the port first.
     auto* main = new QGroupBox("Main");
     auto* mainGrid = new QGridLayout(main);
@@ -282,8 +294,11 @@ std::optional<SetupValues> CSettingDlg::Collect() {
     v.statusLine = statusLine_.isChecked();
     v.pitchPosition = pitch_.currentIndex();
     v.deviceName = deviceName_.text().toStdString();
-    v.fontName =
-        fontName_.currentIndex() < 0 ? std::string() : fontName_.currentText().toStdString();
+    // A name no installed family begins with (such as an alias fontconfig resolves) is kept, so
+    // confirming the page never loses the screen font.
+    if (fontName_.currentIndex() >= 0) {
+        v.fontName = fontName_.currentText().toStdString();
+    }
     v.weightPosition = weight_.currentIndex();
     v.localEnable = localEnable_.isChecked();
     v.folder = folder_.text().toStdString();
