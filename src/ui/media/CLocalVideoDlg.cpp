@@ -177,42 +177,32 @@ void CLocalVideoDlg::View() {
 }
 
 bool CLocalVideoDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &tree_ && event->type() == QEvent::KeyPress) {
-        return OnKeyPress(static_cast<const QKeyEvent&>(*event));
+    const bool press = event->type() == QEvent::KeyPress;
+    if (watched != &tree_ || (!press && event->type() != QEvent::KeyRelease)) {
+        return QDialog::eventFilter(watched, event);
     }
-    if (watched == &tree_ && event->type() == QEvent::KeyRelease) {
-        return OnKeyRelease(static_cast<const QKeyEvent&>(*event));
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-bool CLocalVideoDlg::OnKeyPress(const QKeyEvent& event) {
-    const auto key = QtKeyTranslator::Translate(event, keyState_.IsKeyDown(KeyStateTable::kAlt));
+    const auto key = QtKeyTranslator::Translate(static_cast<const QKeyEvent&>(*event),
+                                                keyState_.IsKeyDown(KeyStateTable::kAlt));
     if (!key) {
         return true;
     }
-    keyState_.Update(key->key, key->virtualKey, true);
+    keyState_.Update(key->key, key->virtualKey, press);
     if (keyState_.IsSystemKey(key->virtualKey)) {
         return false;
     }
-    keysPressedHere_.Add(key->virtualKey, key->flags);
-    if (key->virtualKey == kVkLeft) {
+    return press ? OnKeyPress(key->virtualKey, key->flags) : OnKeyRelease(key->virtualKey);
+}
+
+bool CLocalVideoDlg::OnKeyPress(std::uint32_t vk, std::uint32_t flags) {
+    keysPressedHere_.Add(vk, flags);
+    if (vk == kVkLeft) {
         PressUp();
         return true;
     }
-    return !IsArrow(key->virtualKey);
+    return !IsArrow(vk);
 }
 
-bool CLocalVideoDlg::OnKeyRelease(const QKeyEvent& event) {
-    const auto key = QtKeyTranslator::Translate(event, keyState_.IsKeyDown(KeyStateTable::kAlt));
-    if (!key) {
-        return true;
-    }
-    keyState_.Update(key->key, key->virtualKey, false);
-    if (keyState_.IsSystemKey(key->virtualKey)) {
-        return false;
-    }
-    const std::uint32_t vk = key->virtualKey;
+bool CLocalVideoDlg::OnKeyRelease(std::uint32_t vk) {
     if (!keysPressedHere_.Contains(vk)) {
         return true;
     }

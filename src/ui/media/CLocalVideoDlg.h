@@ -7,10 +7,9 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
-
-class QKeyEvent;
 
 namespace qx44 {
 
@@ -45,8 +44,9 @@ private:
     void FillTree();
     void LayOut();
     void View();
-    bool OnKeyPress(const QKeyEvent& event);
-    bool OnKeyRelease(const QKeyEvent& event);
+    // True when the key is swallowed, false when it goes on to the tree.
+    bool OnKeyPress(std::uint32_t vk, std::uint32_t flags);
+    bool OnKeyRelease(std::uint32_t vk);
     void PressUp();
 
     KeyStateTable& keyState_;
