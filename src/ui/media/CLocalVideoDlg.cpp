@@ -96,14 +96,14 @@ CLocalVideoDlg::CLocalVideoDlg(KeyStateTable& keyState, QWidget* parent)
     cancel_.setParent(this);
     cancel_.setText("Cancel (&0)");
     for (QPushButton* button : {&view_, &cancel_}) {
-        // The tree keeps the keyboard; the buttons answer to their keys through it.
+        // The tree keeps the keyboard; "1" and "0" reach the buttons' actions through its filter.
         button->setFocusPolicy(Qt::NoFocus);
     }
     connect(&view_, &QPushButton::clicked, this, &CLocalVideoDlg::View);
     connect(&cancel_, &QPushButton::clicked, this, &CLocalVideoDlg::reject);
 
-    for (std::size_t i = 0; i < icons_.size(); ++i) {
-        icons_[i].setParent(this);
+    for (QLabel& icon : icons_) {
+        icon.setParent(this);
     }
     for (std::size_t i = 0; i < labels_.size(); ++i) {
         labels_[i].setParent(this);
@@ -113,6 +113,7 @@ CLocalVideoDlg::CLocalVideoDlg(KeyStateTable& keyState, QWidget* parent)
 }
 
 CLocalVideoDlg::~CLocalVideoDlg() {
+    // The tree outlives this body and may still get events while it goes.
     tree_.removeEventFilter(this);
 }
 
