@@ -64,6 +64,7 @@ void CQX44SimDlg::Initialise() {
     cmd_.SetPrinterPortNumber(settings.GetUsbMap());
     player_.SetSlideSeconds(settings.GetAuto() ? settings.GetAtSecs() : -1);
     media_.SetMediaSwitch(settings.GetEnVideo());
+    localFolder_ = settings.GetFolder();
     setFocus();
 }
 
@@ -125,6 +126,32 @@ void CQX44SimDlg::ShowTerminalScreens() {
 
 void CQX44SimDlg::PostMediaRequest(int request, std::vector<std::string> playList) {
     ui_.Post([this, request, list = std::move(playList)] { media_.OnMediaRequest(request, list); });
+}
+
+void CQX44SimDlg::OpenLocalBrowser() {
+    if (localBrowser_ && localBrowser_->isVisible()) {
+        return;
+    }
+    localBrowser_ = std::make_unique<CLocalVideoDlg>(keyboard_.TrackedKeyState(), this);
+    connect(localBrowser_.get(), &QDialog::finished, this, &CQX44SimDlg::OnLocalBrowserClosed);
+    localBrowser_->SetBrowseFolder(localFolder_);
+    localBrowser_->Open();
+}
+
+void CQX44SimDlg::OnLocalBrowserClosed(int result) {
+    if (result != QDialog::Accepted) {
+        return;
+    }
+    std::vector<std::string> playList;
+    localBrowser_->GetSelection(playList);
+    if (playList.empty()) {
+        return;
+    }
+    MediaRequest(&playList);
+    // Space alone, besides the Stop key, closes what the operator chose, and the host hears
+    // nothing of it.
+    player_.SetLocalMode(true);
+    player_.SetHostKeyCodes(' ', 0, 0, 0);
 }
 
 void CQX44SimDlg::keyPressEvent(QKeyEvent* event) {

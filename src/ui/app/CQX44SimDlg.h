@@ -18,6 +18,7 @@
 #include "platform/TermiosSerialDeviceFactory.h"
 #include "ui/app/QtUiThread.h"
 #include "ui/app/TerminalKeyboard.h"
+#include "ui/media/CLocalVideoDlg.h"
 #include "ui/media/MpvEngine.h"
 #include "ui/media/PlayerWindow.h"
 #include "ui/screen/ScreenView.h"
@@ -64,6 +65,8 @@ public:
     const HostLink& Link() const { return hostLink_; }
     const PlayerWindow& Player() const { return playerWindow_; }
     const MediaRequests& Media() const { return media_; }
+    // The local browser last opened, or nullptr.
+    const CLocalVideoDlg* LocalBrowser() const { return localBrowser_.get(); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -95,8 +98,8 @@ private:
     bool MediaRequest(const std::vector<std::string>* list) override {
         return media_.MediaRequest(list);
     }
-    // There is no local browser window yet: nothing to open.
-    void OpenLocalBrowser() override {}
+    void OpenLocalBrowser() override;
+    void OnLocalBrowserClosed(int result);
 
     void HideTerminalScreens() override;
     void ShowTerminalScreens() override;
@@ -129,6 +132,10 @@ private:
     std::unique_ptr<QSocketNotifier> acceptNotifier_;
     QTimer timer1_;
     QTimer timer2_;
+    // LocalVideo/Folder, read at initialisation.
+    std::string localFolder_;
+    // Kept until the next one opens; it uses the keyboard's key-state table, so it goes first.
+    std::unique_ptr<CLocalVideoDlg> localBrowser_;
 };
 
 } // namespace qx44

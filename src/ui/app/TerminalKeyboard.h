@@ -34,6 +34,8 @@ public:
     void KeyboardLost();
     bool IsKeyboardPresent() { return hardware_.IsKeyboardPresent(); }
     const IKeyboardState& KeyState() const { return keyState_; }
+    // For a dialog that takes the keyboard for a while and must keep the table true meanwhile.
+    KeyStateTable& TrackedKeyState() { return keyState_; }
 
 private:
     LinuxKeyboardDevices devices_;

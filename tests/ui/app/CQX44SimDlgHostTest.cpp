@@ -7,6 +7,7 @@
 #include "support/WorkingDirectory.h"
 #include "ui/UiTestSupport.h"
 #include "ui/app/CQX44SimDlg.h"
+#include "ui/media/CLocalVideoDlg.h"
 #include "ui/media/PlayerWindow.h"
 
 #include <QBuffer>
@@ -27,12 +28,12 @@ using uitest::WaitUntil;
 // The terminal as it runs, with a real host on 127.0.0.1 and the offscreen platform.
 class CQX44SimDlgHostTest : public ::testing::Test {
 protected:
-    CQX44SimDlgHostTest() {
+    explicit CQX44SimDlgHostTest(const std::string& moreSettings = {}) {
         uitest::EnsureApplication();
         test::TempDir::WriteText(dir.File("setting.txt"),
                                  "[Net]\nPortNum=" + std::to_string(port) +
                                      "\n[Main]\nBeeping=0\n[Ports]\nCOM1=" + dir.File("none1") +
-                                     "\nCOM2=" + dir.File("none2") + "\n");
+                                     "\nCOM2=" + dir.File("none2") + "\n" + moreSettings);
         CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
         window = std::make_unique<CQX44SimDlg>();
         window->resize(1024, 768);
@@ -335,6 +336,97 @@ TEST_F(CQX44SimDlgHostTest, HostPlayListPlaysAndTheStopKeyBringsTheScreenBack) {
     EXPECT_TRUE(window->TextView().isVisible());
     EXPECT_TRUE(window->StatusView().isVisible());
     EXPECT_EQ(ScreenDump::Text(window->TextScreen().Snapshot(), 0, 0, 80, 25), before);
+}
+
+// The local browser over the running terminal, on the working folder (the default ".\"), with
+// pictures that move on after a second and a connected host that hears nothing of it.
+class LocalBrowserTest : public CQX44SimDlgHostTest {
+protected:
+    LocalBrowserTest() : CQX44SimDlgHostTest("[LocalVideo]\nAtSecs=1\n") {}
+
+    // Where the window system delivers a key: the open browser's focus, else the main window.
+    void Type(QEvent::Type type, int evdev, int qtKey, Qt::KeyboardModifiers modifiers = {}) {
+        QWidget* modal = QApplication::activeModalWidget();
+        QWidget* target = modal != nullptr ? modal->focusWidget() : window.get();
+        QKeyEvent event(type, qtKey, modifiers, static_cast<quint32>(evdev + 8), 0, 0);
+        QApplication::sendEvent(target, &event);
+    }
+    void Tap(int evdev, int qtKey) {
+        Type(QEvent::KeyPress, evdev, qtKey);
+        Type(QEvent::KeyRelease, evdev, qtKey);
+    }
+    // Ctrl+4, the first shortcut; the Ctrl release reaches the browser.
+    void OpenBrowser() {
+        Type(QEvent::KeyPress, 29, Qt::Key_Control, Qt::ControlModifier);
+        Type(QEvent::KeyPress, 5, Qt::Key_4, Qt::ControlModifier);
+        Type(QEvent::KeyRelease, 5, Qt::Key_4, Qt::ControlModifier);
+        Type(QEvent::KeyRelease, 29, Qt::Key_Control);
+    }
+    std::string Current() const {
+        const QTreeWidgetItem* item = window->LocalBrowser()->Tree().currentItem();
+        return item != nullptr ? item->text(0).toStdString() : std::string();
+    }
+};
+
+TEST_F(LocalBrowserTest, PickedGroupPlaysInOrderAndSpaceReturnsWithTheHostHearingNothing) {
+    test::WorkingDirectory inTemp(dir.Path());
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(QColor(0, 255, 0));
+    for (const char* name : {"d.jpg", "c_10.bmp", "c_2.bmp", "Training_x_1.bmp"}) {
+        ASSERT_TRUE(picture.save(QString::fromStdString(dir.File(name))));
+    }
+    auto host = Connect();
+
+    OpenBrowser();
+    const CLocalVideoDlg* browser = window->LocalBrowser();
+    ASSERT_NE(browser, nullptr);
+    EXPECT_TRUE(browser->isVisible()) << "the shortcut's own releases choose nothing";
+    EXPECT_EQ(browser->windowTitle().toStdString(), "Build card/training files (Local)");
+    const QTreeWidget& tree = browser->Tree();
+    ASSERT_EQ(tree.topLevelItemCount(), 2);
+    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 2);
+    EXPECT_EQ(tree.topLevelItem(1)->child(0)->text(0).toStdString(), "Training_x_1.bmp");
+
+    // The terminal serves its host meanwhile: the media list is asked for and answered.
+    host->Send(Bytes{0x02, 0x01, 0x35, 0x03});
+    const std::string list = "d.jpg\rc_10.bmp\rc_2.bmp\rTraining_x_1.bmp\r";
+    EXPECT_EQ(test::Hex(Receive(*host, list.size() + 5)),
+              "02 01 33 00 " + test::Hex(Bytes(list.begin(), list.end())) + " 03");
+
+    const struct {
+        int evdev;
+        int qtKey;
+        const char* current;
+    } moves[] = {{108, Qt::Key_Down, "d.jpg"},
+                 {108, Qt::Key_Down, "c"},
+                 {106, Qt::Key_Right, "c"},
+                 {108, Qt::Key_Down, "c_10.bmp"}};
+    for (const auto& move : moves) {
+        Tap(move.evdev, move.qtKey);
+        EXPECT_EQ(Current(), move.current);
+    }
+    Tap(105, Qt::Key_Left);
+    EXPECT_EQ(Current(), "c") << "Left moves up";
+    Tap(2, Qt::Key_1);
+    EXPECT_FALSE(browser->isVisible());
+
+    const PlayerWindow& player = window->Player();
+    EXPECT_TRUE(player.isVisible());
+    EXPECT_TRUE(WaitUntil([&] { return player.Title().startsWith(".\\\\c_10.bmp ( 1/2 )"); }))
+        << player.Title().toStdString();
+    EXPECT_TRUE(WaitUntil([&] { return player.Title().startsWith(".\\\\c_2.bmp ( 2/2 )"); }))
+        << player.Title().toStdString();
+    Tap(57, Qt::Key_Space);
+    EXPECT_FALSE(player.isVisible());
+    EXPECT_TRUE(window->TextView().isVisible());
+
+    OpenBrowser();
+    ASSERT_TRUE(window->LocalBrowser()->isVisible());
+    Tap(108, Qt::Key_Down);
+    Tap(11, Qt::Key_0);
+    EXPECT_FALSE(window->LocalBrowser()->isVisible());
+    EXPECT_TRUE(Receive(*host, 1, 700).empty()) << "the host heard none of these keys";
+    EXPECT_FALSE(player.isVisible()) << "Cancel plays nothing";
 }
 
 TEST(CQX44SimDlgListenerTest, PortInUseIsToldOnceAndTheTerminalRunsOn) {
