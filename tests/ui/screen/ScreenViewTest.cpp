@@ -268,12 +268,13 @@ TEST_F(ScreenViewTest, TheStationFontDrawsTheCodePage437GlyphsOfHostBytes) {
                              "[Font]\nName=ASCII VGA\nMarginH=5\nMarginW=4\nWeight=400\n");
     // Cells of 13 × 21 less the margins leave the face's own 9 × 16.
     view->resize(1040, 525);
-    screen.PutText(10, 5, Bytes("\xDB \xDF \xB1"), 0xD200);
+    // Blocks, a shade, and two that text layout would swallow: a control and a soft hyphen.
+    screen.PutText(10, 5, Bytes("\xDB \xDF \xB1 \x0A \xAD"), 0xD200);
     const struct {
         int column;
         int lit;
-    } glyphs[] = {{10, 9 * 16}, {12, 9 * 8}, {14, 4 * 16}};
-    ASSERT_TRUE(WaitUntil([&] { return AnyIn(Shown(), screen.CellRect(14, 5), kWhite); }));
+    } glyphs[] = {{10, 9 * 16}, {12, 9 * 8}, {14, 4 * 16}, {16, 88}, {18, 24}};
+    ASSERT_TRUE(WaitUntil([&] { return AnyIn(Shown(), screen.CellRect(18, 5), kWhite); }));
     const QImage shown = Shown();
     for (const auto& glyph : glyphs) {
         const PixelRect cell = screen.CellRect(glyph.column, 5);
