@@ -1,5 +1,7 @@
 #include "core/settings/IniFile.h"
 
+#include "core/common/FileReplacer.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -217,36 +219,6 @@ std::string ApplyWrite(std::string_view text, std::string_view section, std::str
     return out;
 }
 
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t put = ::write(fd, data.data(), data.size());
-        if (put < 0 && errno != EINTR) {
-            return false;
-        }
-        data.remove_prefix(put < 0 ? 0 : std::size_t(put));
-    }
-    return true;
-}
-
-// The new text goes to a fresh file beside the target and is synced before the rename, so the
-// name always stands for a complete file, even after a power cut.
-bool ReplaceFile(const std::string& target, std::string_view content, std::optional<mode_t> mode) {
-    static unsigned serial = 0;
-    const std::string temp =
-        target + ".tmp" + std::to_string(::getpid()) + "." + std::to_string(++serial);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return false;
-    }
-    bool written = (!mode || ::fchmod(fd, *mode) == 0) && WriteAll(fd, content) && ::fsync(fd) == 0;
-    written = ::close(fd) == 0 && written;
-    if (written && ::rename(temp.c_str(), target.c_str()) == 0) {
-        return true;
-    }
-    ::unlink(temp.c_str());
-    return false;
-}
-
 // rename() would replace a symbolic link by a plain file; write where the link points instead.
 std::string FollowLink(const std::string& path) {
     struct stat info {};
@@ -311,7 +283,7 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
         }
         mode = info.st_mode & 07777;
     }
-    return ReplaceFile(target, ApplyWrite(text, section, key, value), mode);
+    return FileReplacer::Replace(target, ApplyWrite(text, section, key, value), mode);
 }
 
 bool IniFile::WriteInt(std::string_view section, std::string_view key, int value) {

@@ -5,7 +5,10 @@
 #include <QPoint>
 #include <QRgb>
 #include <cstdint>
+#include <functional>
 #include <unordered_map>
+
+class QPainter;
 
 namespace qx44 {
 
@@ -39,6 +42,10 @@ public:
 
 private:
     Glyph Render(char16_t code, QRgb colour) const;
+    // An image holding the line box (advance wide) and the ink (relative to the baseline), on
+    // which draw paints the character at the baseline point it is given.
+    Glyph Paint(int advance, const QRect& ink, QRgb colour,
+                const std::function<void(QPainter&, QPoint)>& draw) const;
 
     QFont font_;
     int ascent_ = 0;

@@ -6,8 +6,10 @@
 #include "core/screen/ScreenDump.h"
 #include "core/settings/CQX44Setting.h"
 #include "support/RecordingMouse.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "ui/UiTestSupport.h"
+#include "ui/app/StationFonts.h"
 
 #include <QMouseEvent>
 #include <cstring>
@@ -49,6 +51,16 @@ bool AllIn(const QImage& image, const PixelRect& rect, QColor colour) {
         }
     }
     return true;
+}
+
+int CountIn(const QImage& image, const PixelRect& rect, QColor colour) {
+    int count = 0;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        for (int x = rect.left; x < rect.right; ++x) {
+            count += IsColour(image, x, y, colour) ? 1 : 0;
+        }
+    }
+    return count;
 }
 
 using test::RecordingMouse;
@@ -256,6 +268,31 @@ TEST_F(ScreenViewTest, EveryGridModeFillsTheWindowAtAnySize) {
     screen.PutString(39, 24, u"X", 0xD200);
     ASSERT_TRUE(WaitUntil([&] { return AnyIn(Shown(), screen.CellRect(39, 24), kWhite); }));
     EXPECT_EQ(screen.CellRect(39, 24), (PixelRect{1872, 1036, 1920, 1080}));
+}
+
+// The station font draws the host's bytes as code page 437 glyphs, pixel for pixel; any other
+// face would draw Latin-1 letters there, with anti-aliased edges.
+TEST_F(ScreenViewTest, TheStationFontDrawsTheCodePage437GlyphsOfHostBytes) {
+    const test::ScopedEnv dataHome("XDG_DATA_HOME", dir.Path());
+    InstallStationFonts();
+    test::TempDir::WriteText(dir.File("setting.txt"),
+                             "[Font]\nName=ASCII VGA\nMarginH=5\nMarginW=4\nWeight=400\n");
+    // Cells of 13 × 21 less the margins leave the face's own 9 × 16.
+    view->resize(1040, 525);
+    // Blocks, a shade, and two that text layout would swallow: a control and a soft hyphen.
+    screen.PutText(10, 5, Bytes("\xDB \xDF \xB1 \x0A \xAD"), 0xD200);
+    const struct {
+        int column;
+        int lit;
+    } glyphs[] = {{10, 9 * 16}, {12, 9 * 8}, {14, 4 * 16}, {16, 88}, {18, 24}};
+    ASSERT_TRUE(WaitUntil([&] { return AnyIn(Shown(), screen.CellRect(18, 5), kWhite); }));
+    const QImage shown = Shown();
+    for (const auto& glyph : glyphs) {
+        const PixelRect cell = screen.CellRect(glyph.column, 5);
+        EXPECT_EQ(CountIn(shown, cell, kWhite), glyph.lit) << glyph.column;
+        EXPECT_EQ(CountIn(shown, cell, kBlue), cell.Width() * cell.Height() - glyph.lit)
+            << glyph.column;
+    }
 }
 
 TEST_F(ScreenViewTest, LeftButtonClicksReachTheMouseAsCells) {
