@@ -4,6 +4,7 @@
 #include "core/settings/CQX44Setting.h"
 #include "platform/LinuxNetAdapters.h"
 #include "ui/app/CQX44Flash.h"
+#include "ui/app/StationFonts.h"
 #include "ui/app/TerminationWatcher.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@ int CQX44SimApp::Run(const Options& options) {
     if (IsAlreadyRunning(options.settingsFile)) {
         return 0;
     }
+    InstallStationFonts();
     QApplication::setWindowIcon(QIcon(":/icons/qx44sim"));
     CQX44Setting::SetDisplayInfo(&display_);
     LinuxNetAdapters adapters;
