@@ -36,12 +36,15 @@ private:
         int row = 0;
         std::uint32_t size = 0;
         std::uint32_t written = 0;
+        // False once a piece of the file could not be written: there is no picture to show.
+        bool fileWhole = false;
     };
 
     void ContinueTransfer();
     BitmapStep StartTransfer();
     void FinishTransfer();
-    void WriteTransfer(std::span<const std::uint8_t> bytes, bool truncate);
+    // The first write of a transfer truncates the file.
+    void WriteTransfer(std::span<const std::uint8_t> bytes, bool first);
     void Dispatch(std::size_t end, const CancelToken& handlerWaits);
 
     IHostMessageSink& sink_;
