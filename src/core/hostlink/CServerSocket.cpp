@@ -38,7 +38,7 @@ void CServerSocket::CloseConnection() {
     }
     socket_.Reset();
     sendQueue_.Clear();
-    framer_.Buffer().Clear();
+    framer_.Reset();
 }
 
 void CServerSocket::ReceiveLoop() {

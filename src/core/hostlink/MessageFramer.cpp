@@ -63,6 +63,11 @@ bool MessageFramer::ProcessReceived(const CancelToken& closing, const CancelToke
     return true;
 }
 
+void MessageFramer::Reset() {
+    buffer_.Clear();
+    transfer_ = {};
+}
+
 void MessageFramer::ContinueTransfer() {
     const auto data = buffer_.Data();
     const std::uint32_t missing = transfer_.size - transfer_.written;

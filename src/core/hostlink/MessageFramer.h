@@ -22,6 +22,8 @@ public:
 
     CCommand_Buffer& Buffer() { return buffer_; }
     bool TransferInProgress() const { return transfer_.inProgress; }
+    // Forgets the buffered bytes and abandons a transfer, as when the connection ends.
+    void Reset();
 
     // Runs after every read that delivered bytes. Returns false when the connection is closing
     // and the receive thread must end. Handlers wait on `handlerWaits`.
