@@ -33,12 +33,8 @@ bool PortIsFree(std::uint16_t port) {
 TEST(ProgramOverTcpTest, ServesHostsAndEndsCleanlyOnSigterm) {
     test::TempDir dir;
     const std::uint16_t port = test::FreePort();
-    test::TempDir::WriteText(dir.File("setting.txt"),
-                             "[Net]\nPortNum=" + std::to_string(port) +
-                                 "\n[Main]\nBeeping=0\n[Ports]\nCOM1=" + dir.File("none1") +
-                                 "\nCOM2=" + dir.File("none2") + "\n");
-    test::ChildProcess program(QX44SIM_PATH, {"--windowed", "--settings", dir.File("setting.txt")},
-                               {"QT_QPA_PLATFORM=offscreen"});
+    auto started = test::StartStationProgram(QX44SIM_PATH, dir, port);
+    test::ChildProcess& program = *started;
 
     auto host = ConnectWhenListening(port);
     host->Send(Bytes{0x02, 0x01, 0x0A, 0x05, 0x05, 0x14, 0x06, 0x1F, 0x03});

@@ -17,25 +17,13 @@ using test::Bytes;
 
 constexpr long kAllowedGrowthKiB = 8 * 1024;
 
-Bytes Repeated(const Bytes& message, int times) {
-    Bytes all;
-    for (int i = 0; i < times; ++i) {
-        all.insert(all.end(), message.begin(), message.end());
-    }
-    return all;
-}
-
 // The built program under hosts that misbehave, one after another: after each, a fresh host is
 // answered and the program's memory is where it was.
 TEST(StationSoakTest, MisbehavingHostsLeaveTheStationServingAndItsMemoryFlat) {
     test::TempDir dir;
     const std::uint16_t port = test::FreePort();
-    test::TempDir::WriteText(dir.File("setting.txt"),
-                             "[Net]\nPortNum=" + std::to_string(port) +
-                                 "\n[Main]\nBeeping=0\n[Ports]\nCOM1=" + dir.File("none1") +
-                                 "\nCOM2=" + dir.File("none2") + "\n");
-    test::ChildProcess program(QX44SIM_PATH, {"--windowed", "--settings", dir.File("setting.txt")},
-                               {"QT_QPA_PLATFORM=offscreen"}, dir.Path());
+    auto started = test::StartStationProgram(QX44SIM_PATH, dir, port);
+    test::ChildProcess& program = *started;
     const Bytes query = {0x02, 0x01, 0x11, 0x03};
     const Bytes answer = {0x02, 0x01, 0x14, 0x10, 0x03};
 
@@ -61,7 +49,7 @@ TEST(StationSoakTest, MisbehavingHostsLeaveTheStationServingAndItsMemoryFlat) {
         {"10 s of queries, never reading",
          [&] {
              test::TcpTestClient host(port);
-             const Bytes queries = Repeated(query, 16384);
+             const Bytes queries = test::Repeat(query, 16384);
              const auto end = std::chrono::steady_clock::now() + 10s;
              while (std::chrono::steady_clock::now() < end) {
                  host.SendUntilHeldBack(queries, 100ms);

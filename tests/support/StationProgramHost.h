@@ -1,15 +1,32 @@
 #pragma once
 
 #include "support/Bytes.h"
+#include "support/ChildProcess.h"
 #include "support/TcpTestClient.h"
+#include "support/TempDir.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace qx44::test {
+
+// The built program, started in `dir` with settings there: listening on `port`, no start tone,
+// COM1 and COM2 mapped to devices that do not exist. `path` is the program's file.
+inline std::unique_ptr<ChildProcess> StartStationProgram(const std::string& path,
+                                                         const TempDir& dir, std::uint16_t port) {
+    TempDir::WriteText(dir.File("setting.txt"),
+                       "[Net]\nPortNum=" + std::to_string(port) +
+                           "\n[Main]\nBeeping=0\n[Ports]\nCOM1=" + dir.File("none1") +
+                           "\nCOM2=" + dir.File("none2") + "\n");
+    return std::make_unique<ChildProcess>(
+        path, std::vector<std::string>{"--windowed", "--settings", dir.File("setting.txt")},
+        std::vector<std::string>{"QT_QPA_PLATFORM=offscreen"}, dir.Path());
+}
 
 // Connects to the program under test once it listens.
 inline std::unique_ptr<TcpTestClient> ConnectWhenListening(std::uint16_t port) {

@@ -168,13 +168,14 @@ TEST_F(HostLinkTest, HostsWaitingTogetherAreTakenAtOnceAndTheLastStays) {
 }
 
 // Identity queries, each answered with five bytes.
+Bytes Queries(int count) {
+    return test::Repeat({0x02, 0x01, 0x11, 0x03}, count);
+}
+
 TEST_F(HostLinkTest, HostAskingWithoutReadingIsHeldBackAndLosesNoAnswer) {
     sink.answerQueriesTo = &link;
     auto host = ConnectHost();
-    Bytes queries;
-    for (int i = 0; i < 16384; ++i) {
-        queries.insert(queries.end(), {0x02, 0x01, 0x11, 0x03});
-    }
+    const Bytes queries = Queries(16384);
     constexpr std::size_t kUnbounded = 64u << 20;
     std::size_t sent = 0;
     while (sent < kUnbounded) {
@@ -208,11 +209,7 @@ TEST_F(HostLinkTest, HostAskingWithoutReadingIsHeldBackAndLosesNoAnswer) {
 TEST_F(HostLinkTest, HostThatHalfClosesGetsItsAnswersBeforeTheClose) {
     sink.answerQueriesTo = &link;
     auto host = ConnectHost();
-    Bytes queries;
-    for (int i = 0; i < 100; ++i) {
-        queries.insert(queries.end(), {0x02, 0x01, 0x11, 0x03});
-    }
-    host->Send(queries);
+    host->Send(Queries(100));
     host->ShutdownSending();
     Bytes answers;
     ui.PumpUntil([&] {

@@ -18,6 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::Bytes;
 using test::Hex;
+using test::Repeat;
 using Line = test::FakeSerialPorts::Line;
 using test::RecordingHost;
 
@@ -75,14 +76,6 @@ Bytes PortStatusQuery(std::uint8_t port) {
 
 Bytes PortStatusReply(std::uint8_t port, std::uint8_t status) {
     return {0x02, 0x01, 0x34, port, status, 0x03};
-}
-
-Bytes Repeat(const Bytes& block, int times) {
-    Bytes all;
-    for (int i = 0; i < times; ++i) {
-        all.insert(all.end(), block.begin(), block.end());
-    }
-    return all;
 }
 
 // The interpreter over fake COM ports: COM3 is where the receipt printer is mapped.
