@@ -46,6 +46,11 @@ void CServerSocket::ReceiveLoop() {
     bool heldBack = false;
     while (!closing_.IsCancelled()) {
         heldBack = IsHeldBack(heldBack);
+        if (heldBack && sendFailed_) {
+            // A held-back host that went away is not read again; its failed sends tell.
+            ReportPeerClosed();
+            return;
+        }
         if (heldBack) {
             closing_.WaitFor(kSendWatch);
             continue;
