@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the simulator needs, and only those that are missing.
+# Installs the Debian packages the simulator needs, and only those that are missing. With the
+# argument "fuzz", also clang and its libFuzzer runtime for scripts/fuzz.sh.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,9 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     fonts-liberation fonts-wqy-microhei
 )
+if [ "${1:-}" = "fuzz" ]; then
+    packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #include "support/Bytes.h"
 #include "support/ChildProcess.h"
 #include "support/FreePort.h"
+#include "support/StationProgramHost.h"
 #include "support/TcpTestClient.h"
 #include "support/TempDir.h"
 
@@ -15,6 +16,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::Bytes;
+using test::ConnectWhenListening;
+using test::ExpectAnswered;
 
 bool PortIsFree(std::uint16_t port) {
     UniqueFd probe(::socket(AF_INET, SOCK_STREAM, 0));
@@ -27,37 +30,11 @@ bool PortIsFree(std::uint16_t port) {
     return ::bind(probe.Get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
 }
 
-// Connects once the program listens.
-std::unique_ptr<test::TcpTestClient> ConnectWhenListening(std::uint16_t port) {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    for (;;) {
-        try {
-            return std::make_unique<test::TcpTestClient>(port);
-        } catch (const std::runtime_error&) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                throw;
-            }
-            std::this_thread::sleep_for(20ms);
-        }
-    }
-}
-
-// Asks the identity query and waits for the answer, which proves the host is served. The first
-// start on a machine may spend seconds building the font cache before it answers.
-void ExpectAnswered(test::TcpTestClient& host) {
-    host.Send(Bytes{0x02, 0x01, 0x11, 0x03});
-    EXPECT_EQ(host.Receive(5, 30s), (Bytes{0x02, 0x01, 0x14, 0x10, 0x03}));
-}
-
 TEST(ProgramOverTcpTest, ServesHostsAndEndsCleanlyOnSigterm) {
     test::TempDir dir;
     const std::uint16_t port = test::FreePort();
-    test::TempDir::WriteText(dir.File("setting.txt"),
-                             "[Net]\nPortNum=" + std::to_string(port) +
-                                 "\n[Main]\nBeeping=0\n[Ports]\nCOM1=" + dir.File("none1") +
-                                 "\nCOM2=" + dir.File("none2") + "\n");
-    test::ChildProcess program(QX44SIM_PATH, {"--windowed", "--settings", dir.File("setting.txt")},
-                               {"QT_QPA_PLATFORM=offscreen"});
+    auto started = test::StartStationProgram(QX44SIM_PATH, dir, port);
+    test::ChildProcess& program = *started;
 
     auto host = ConnectWhenListening(port);
     host->Send(Bytes{0x02, 0x01, 0x0A, 0x05, 0x05, 0x14, 0x06, 0x1F, 0x03});

@@ -19,6 +19,14 @@ inline Bytes Concat(std::initializer_list<Bytes> parts) {
     return all;
 }
 
+inline Bytes Repeat(const Bytes& part, int times) {
+    Bytes all;
+    for (int i = 0; i < times; ++i) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
 // "02 01 20 03" style, which is how the tests and their failure messages show bytes.
 inline std::string Hex(std::span<const std::uint8_t> bytes) {
     std::string text;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <fstream>
 #include <optional>
 #include <signal.h>
 #include <spawn.h>
@@ -18,8 +19,10 @@ namespace qx44::test {
 // The real program, started as a user would start it; killed if a test leaves it running.
 class ChildProcess {
 public:
+    // `workingDirectory`, when given, is where the program runs (and writes its tmp.bmp).
     ChildProcess(const std::string& path, const std::vector<std::string>& arguments,
-                 const std::vector<std::string>& extraEnvironment) {
+                 const std::vector<std::string>& extraEnvironment,
+                 const std::string& workingDirectory = {}) {
         std::vector<std::string> args = {path};
         args.insert(args.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
@@ -36,7 +39,15 @@ public:
             envp.push_back(e.data());
         }
         envp.push_back(nullptr);
-        if (::posix_spawn(&pid_, path.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
+        posix_spawn_file_actions_t actions;
+        ::posix_spawn_file_actions_init(&actions);
+        if (!workingDirectory.empty()) {
+            ::posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+        }
+        const int error =
+            ::posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), envp.data());
+        ::posix_spawn_file_actions_destroy(&actions);
+        if (error != 0) {
             throw std::runtime_error("cannot start " + path);
         }
     }
@@ -50,6 +61,17 @@ public:
     }
 
     void Signal(int signal) { ::kill(pid_, signal); }
+
+    // The resident memory of the running program, in KiB (VmRSS); 0 when it cannot be read.
+    long ResidentKiB() const {
+        std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("VmRSS:", 0) == 0) {
+                return std::stol(line.substr(6));
+            }
+        }
+        return 0;
+    }
 
     // The wait status once the process has ended, or nothing if it is still running at the
     // deadline.

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace qx44::test {
@@ -30,6 +31,10 @@ public:
         // Bytes a write takes before its timeout runs out; the rest is left unwritten.
         std::size_t writeCapacity = std::numeric_limits<std::size_t>::max();
         std::size_t outputQueue = 0;
+        // Queued output that goes out on the line between two status queries.
+        std::size_t sentPerQuery = 0;
+        // Queued output thrown away when the port was closed.
+        std::size_t discarded = 0;
         std::deque<std::uint8_t> input;
 
         bool open = false;
@@ -80,7 +85,9 @@ private:
         void Close() override {
             if (port_) {
                 std::lock_guard lock(ports_.mutex_);
-                ports_.lines_[*port_].open = false;
+                Line& hardware = ports_.lines_[*port_];
+                hardware.open = false;
+                hardware.discarded += std::exchange(hardware.outputQueue, 0);
                 port_.reset();
             }
         }
@@ -109,8 +116,10 @@ private:
         }
         SerialQueueStatus QueryStatus() override {
             std::lock_guard lock(ports_.mutex_);
-            const Line& hardware = Hardware();
-            return {hardware.input.size(), hardware.outputQueue};
+            Line& hardware = Hardware();
+            const SerialQueueStatus status{hardware.input.size(), hardware.outputQueue};
+            hardware.outputQueue -= std::min(hardware.outputQueue, hardware.sentPerQuery);
+            return status;
         }
         void SetTimeouts(const SerialTimeouts& timeouts) override {
             std::lock_guard lock(ports_.mutex_);

@@ -4,6 +4,7 @@
 #include "support/Bytes.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <netinet/in.h>
@@ -44,6 +45,28 @@ public:
             bytes = bytes.subspan(static_cast<std::size_t>(n));
         }
     }
+
+    // As much of `bytes` as the station takes before it stops taking any for `stall`.
+    std::size_t SendUntilHeldBack(std::span<const std::uint8_t> bytes,
+                                  std::chrono::milliseconds stall) {
+        std::size_t sent = 0;
+        while (sent < bytes.size()) {
+            pollfd pfd{fd_.Get(), POLLOUT, 0};
+            if (::poll(&pfd, 1, static_cast<int>(stall.count())) <= 0) {
+                break;
+            }
+            const ssize_t n = ::send(fd_.Get(), bytes.data() + sent, bytes.size() - sent,
+                                     MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n < 0 && errno != EAGAIN) {
+                break;
+            }
+            sent += n > 0 ? static_cast<std::size_t>(n) : 0;
+        }
+        return sent;
+    }
+
+    // The host says it sends no more, and goes on reading.
+    void ShutdownSending() { ::shutdown(fd_.Get(), SHUT_WR); }
 
     // Whatever arrives within the timeout, up to `max` bytes; stops early once `max` arrived.
     Bytes Receive(std::size_t max, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {

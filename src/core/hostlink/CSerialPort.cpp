@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <stdexcept>
+#include <thread>
 
 namespace qx44 {
 
@@ -28,6 +29,17 @@ void CSerialPort::Open(int port, int baud, SerialParity parity, int dataBits,
 
 void CSerialPort::Close() {
     std::lock_guard lock(mutex_);
+    device_->Close();
+}
+
+void CSerialPort::DrainAndClose(std::chrono::milliseconds limit) {
+    constexpr std::chrono::milliseconds kCheckEvery{10};
+    std::lock_guard lock(mutex_);
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (device_->IsOpen() && device_->QueryStatus().output > 0 &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(kCheckEvery);
+    }
     device_->Close();
 }
 

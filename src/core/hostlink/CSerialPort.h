@@ -2,6 +2,7 @@
 
 #include "core/hostlink/ISerialDevice.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -24,6 +25,7 @@ public:
     ~CSerialPort();
 
     void lock() { mutex_.lock(); }
+    bool try_lock() { return mutex_.try_lock(); }
     void unlock() { mutex_.unlock(); }
 
     // Opens COM `port`, closing it first if it is open. `overlapped` must be false: every call
@@ -32,6 +34,9 @@ public:
     void Open(int port, int baud, SerialParity parity, int dataBits, SerialStopBits stopBits,
               SerialFlow flow, bool overlapped);
     void Close();
+    // Waits, at most `limit`, until the device has sent what it was given, then closes it:
+    // closing throws away output still queued, which a caller may already have acknowledged.
+    void DrainAndClose(std::chrono::milliseconds limit);
     bool IsOpen() const;
 
     // On a closed port these raise EBADF, as a call on a closed descriptor would.

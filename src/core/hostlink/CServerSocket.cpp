@@ -38,12 +38,23 @@ void CServerSocket::CloseConnection() {
     }
     socket_.Reset();
     sendQueue_.Clear();
-    framer_.Buffer().Clear();
+    framer_.Reset();
 }
 
 void CServerSocket::ReceiveLoop() {
     auto& buffer = framer_.Buffer();
+    bool heldBack = false;
     while (!closing_.IsCancelled()) {
+        heldBack = IsHeldBack(heldBack);
+        if (heldBack && sendFailed_) {
+            // A held-back host that went away is not read again; its failed sends tell.
+            ReportPeerClosed();
+            return;
+        }
+        if (heldBack) {
+            closing_.WaitFor(kSendWatch);
+            continue;
+        }
         pollfd pfd{socket_.Get(), POLLIN, 0};
         if (::poll(&pfd, 1, kReadPollMs) <= 0) {
             continue;
@@ -56,18 +67,37 @@ void CServerSocket::ReceiveLoop() {
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
             continue;
         }
+        if (n == 0) {
+            // The host has only said it sends no more; it may still wait for its answers.
+            FinishSending();
+        }
         if (n <= 0) {
-            // The host is gone; the UI thread closes the connection, which ends this thread. A
-            // close the station started itself needs no report.
-            if (peerClosed_ && !closing_.IsCancelled()) {
-                peerClosed_();
-            }
+            ReportPeerClosed();
             return;
         }
         buffer.Advance(static_cast<std::size_t>(n));
         if (!framer_.ProcessReceived(closing_, handlerWaits_)) {
             return;
         }
+    }
+}
+
+bool CServerSocket::IsHeldBack(bool wasHeldBack) const {
+    const std::size_t queued = sendQueue_.Size();
+    return wasHeldBack ? queued > kSendBound / 2 : queued > kSendBound;
+}
+
+void CServerSocket::FinishSending() {
+    while (!closing_.IsCancelled() && !sendFailed_ && sendQueue_.Size() > 0) {
+        closing_.WaitFor(kSendWatch);
+    }
+}
+
+void CServerSocket::ReportPeerClosed() {
+    // The UI thread closes the connection, which ends this thread. A close the station started
+    // itself needs no report.
+    if (peerClosed_ && !closing_.IsCancelled()) {
+        peerClosed_();
     }
 }
 
@@ -103,6 +133,7 @@ std::size_t CServerSocket::SendNow(std::span<const std::uint8_t> bytes) {
         return 0;
     }
     // The connection is broken; its close is on its way and nobody will read these bytes.
+    sendFailed_ = true;
     return bytes.size();
 }
 

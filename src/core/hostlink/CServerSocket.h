@@ -6,6 +6,8 @@
 #include "core/hostlink/MessageFramer.h"
 #include "core/hostlink/SendQueue.h"
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <span>
 #include <string>
@@ -18,10 +20,17 @@ namespace qx44 {
 class CServerSocket {
 public:
     static constexpr std::size_t kSendChunk = 256;
+    // While more than this waits to go out (50 s of pacing), the host's socket is not read, so
+    // TCP holds back a host that asks without reading its answers; reading goes on once half of
+    // it has gone. Nothing is dropped, and the station's own sends never wait for it.
+    static constexpr std::size_t kSendBound = 64 * 1024;
     static constexpr int kReadPollMs = 2;
     static constexpr int kHangUpPollMs = 20;
+    static constexpr std::chrono::milliseconds kSendWatch{10};
 
-    // `peerClosed` runs on the receive thread, once, when the host has closed its side.
+    // `peerClosed` runs on the receive thread, once, when the host has gone: at once when its
+    // connection broke, or, when it only closed its sending side, once what was queued for it
+    // has been sent.
     CServerSocket(UniqueFd socket, IHostMessageSink& sink, std::string transferPath,
                   std::function<void()> peerClosed);
     CServerSocket(const CServerSocket&) = delete;
@@ -44,6 +53,9 @@ private:
     // cuts the wait short, while everything it sent before hanging up is still handled.
     void WatchForHangUp();
     std::size_t SendNow(std::span<const std::uint8_t> bytes);
+    bool IsHeldBack(bool wasHeldBack) const;
+    void FinishSending();
+    void ReportPeerClosed();
 
     UniqueFd socket_;
     MessageFramer framer_;
@@ -55,6 +67,8 @@ private:
     std::thread receiveThread_;
     std::thread hangUpThread_;
     SendQueue sendQueue_;
+    // Set by a send that failed for good: the host is gone and nothing queued can reach it.
+    std::atomic<bool> sendFailed_{false};
 };
 
 } // namespace qx44

@@ -3,13 +3,16 @@
 #include "core/common/UniqueFd.h"
 
 #include <cstdint>
+#include <sys/socket.h>
 
 namespace qx44 {
 
-// The station's listening socket: any local IPv4 address, the configured port, backlog 5.
+// The station's listening socket: any local IPv4 address, the configured port. The backlog is
+// the system's largest rather than the station's 5: a host that reconnects back to back would
+// otherwise find it full and wait a second for its connection to be retried.
 class CTCPIPListen {
 public:
-    static constexpr int kBacklog = 5;
+    static constexpr int kBacklog = SOMAXCONN;
 
     // Port 0 lets the system choose (tests); Port() tells which.
     bool Listen(std::uint16_t port);

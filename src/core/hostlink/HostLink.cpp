@@ -30,6 +30,11 @@ void HostLink::AcceptHost() {
     if (!socket.Valid()) {
         return;
     }
+    // Hosts that connected meanwhile are taken now, each replacing the one before at once, so
+    // a host reconnecting back to back never waits behind the ones it left.
+    for (UniqueFd next = listener_.Accept(); next.Valid(); next = listener_.Accept()) {
+        socket = std::move(next);
+    }
 
     std::uint64_t id = 0;
     {
@@ -50,9 +55,11 @@ void HostLink::AcceptHost() {
         std::lock_guard lock(connectionMutex_);
         connection_ = connection;
     }
-    connection->StartReceiving();
+    // The information screen is redrawn before the host's first message can be handled, so it
+    // never covers what the host draws.
     events_.HostConnected(connection->GetPeerAddress());
     events_.SetNetworkState(IHostLinkEvents::kNetworkHostConnected);
+    connection->StartReceiving();
     connection->FlushSendQueue();
 }
 

@@ -28,7 +28,7 @@ public:
     bool StartListening(std::uint16_t port);
     const CTCPIPListen& Listener() const { return listener_; }
 
-    // The listener reports a pending host.
+    // The listener reports a pending host. Every host pending is accepted; the last one stays.
     void AcceptHost();
     void CloseAllConnections();
     // Timer 1: every connection gets one send opportunity.

@@ -13,7 +13,8 @@ public:
 
     virtual ~IHostLinkEvents() = default;
     virtual void SetNetworkState(int /*state*/) {}
-    // A new host was accepted; the information screen and the player react to it.
+    // A new host was accepted; the information screen and the player react to it. Comes before
+    // any of the host's messages is handled.
     virtual void HostConnected(std::string_view /*peerAddress*/) {}
 };
 

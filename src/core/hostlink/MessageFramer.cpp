@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qx44 {
@@ -62,6 +63,11 @@ bool MessageFramer::ProcessReceived(const CancelToken& closing, const CancelToke
     return true;
 }
 
+void MessageFramer::Reset() {
+    buffer_.Clear();
+    transfer_ = {};
+}
+
 void MessageFramer::ContinueTransfer() {
     const auto data = buffer_.Data();
     const std::uint32_t missing = transfer_.size - transfer_.written;
@@ -105,6 +111,9 @@ MessageFramer::BitmapStep MessageFramer::StartTransfer() {
 
 void MessageFramer::FinishTransfer() {
     transfer_.inProgress = false;
+    if (!transfer_.fileWhole) {
+        return;
+    }
     try {
         sink_.ShowHostPicture(transfer_.column, transfer_.row, transferPath_);
     } catch (...) {
@@ -112,11 +121,23 @@ void MessageFramer::FinishTransfer() {
     }
 }
 
-void MessageFramer::WriteTransfer(std::span<const std::uint8_t> bytes, bool truncate) {
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : O_APPEND);
-    UniqueFd fd(::open(transferPath_.c_str(), flags, 0644));
-    if (!fd.Valid()) {
-        return; // the bytes still count, so the stream stays in step with the host
+void MessageFramer::WriteTransfer(std::span<const std::uint8_t> bytes, bool first) {
+    if (first) {
+        transfer_.fileWhole = true;
+    } else if (!transfer_.fileWhole) {
+        return;
+    }
+    // The working folder may be shared: a link planted there must not carry host data into
+    // another file, and a named pipe must not hold the receive thread up. On any refusal the
+    // bytes still count, so the stream stays in step with the host.
+    transfer_.fileWhole = false;
+    const int flags =
+        O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (first ? 0 : O_APPEND);
+    UniqueFd fd(::open(transferPath_.c_str(), flags, 0600));
+    struct stat info {};
+    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_nlink != 1 || (first && ::ftruncate(fd.Get(), 0) != 0)) {
+        return;
     }
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd.Get(), bytes.data(), bytes.size());
@@ -128,6 +149,7 @@ void MessageFramer::WriteTransfer(std::span<const std::uint8_t> bytes, bool trun
         }
         bytes = bytes.subspan(static_cast<std::size_t>(n));
     }
+    transfer_.fileWhole = true;
 }
 
 void MessageFramer::Dispatch(std::size_t end, const CancelToken& handlerWaits) {

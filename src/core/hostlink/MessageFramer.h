@@ -22,6 +22,8 @@ public:
 
     CCommand_Buffer& Buffer() { return buffer_; }
     bool TransferInProgress() const { return transfer_.inProgress; }
+    // Forgets the buffered bytes and abandons a transfer, as when the connection ends.
+    void Reset();
 
     // Runs after every read that delivered bytes. Returns false when the connection is closing
     // and the receive thread must end. Handlers wait on `handlerWaits`.
@@ -36,12 +38,15 @@ private:
         int row = 0;
         std::uint32_t size = 0;
         std::uint32_t written = 0;
+        // False once a piece of the file could not be written: there is no picture to show.
+        bool fileWhole = false;
     };
 
     void ContinueTransfer();
     BitmapStep StartTransfer();
     void FinishTransfer();
-    void WriteTransfer(std::span<const std::uint8_t> bytes, bool truncate);
+    // The first write of a transfer truncates the file.
+    void WriteTransfer(std::span<const std::uint8_t> bytes, bool first);
     void Dispatch(std::size_t end, const CancelToken& handlerWaits);
 
     IHostMessageSink& sink_;

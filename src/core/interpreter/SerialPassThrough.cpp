@@ -113,8 +113,9 @@ void SerialPassThrough::Poll(const Forward& forward) {
     std::optional<std::uint8_t> byte;
     {
         // The busy flag is set under this lock, so a check that started meanwhile is seen here.
-        std::lock_guard lock(printer_);
-        if (IsPrinterBusy() || !EnsurePrinterOpen()) {
+        // A printer held by a host command (draining before it closes) is left to the next poll.
+        std::unique_lock lock(printer_, std::try_to_lock);
+        if (!lock.owns_lock() || IsPrinterBusy() || !EnsurePrinterOpen()) {
             return;
         }
         byte = ReadWaitingByte(printer_);
@@ -151,7 +152,7 @@ bool SerialPassThrough::WritePrinter(std::span<const std::uint8_t> bytes) {
     try {
         return printer_.Write(bytes) == bytes.size();
     } catch (const CSerialException&) {
-        printer_.Close();
+        ClosePrinter();
         return false;
     }
 }
@@ -230,7 +231,7 @@ bool SerialPassThrough::SendStatusQuery() {
         }
     } catch (const CSerialException&) {
     }
-    printer_.Close();
+    ClosePrinter();
     return false;
 }
 
@@ -249,19 +250,19 @@ SerialPassThrough::ReadPrinterStatus(const CancelToken& connectionClosing) {
                 break;
             }
         } catch (const CSerialException&) {
-            printer_.Close();
+            ClosePrinter();
             return kNotReady;
         }
         latest = block;
         if (++blocks == kMaxStatusBlocks) {
-            return std::nullopt;
+            return kNotReady;
         }
     }
     if (!latest) {
         return kNotReady;
     }
     if (IsNotReady(*latest)) {
-        printer_.Close();
+        ClosePrinter();
         return kNotReady;
     }
     return kReady;

@@ -35,6 +35,8 @@ public:
     // A printer streaming status without end still lets the check finish.
     static constexpr int kMaxStatusBlocks = 1024;
     static constexpr std::chrono::milliseconds kStatusAnswerWait{40};
+    // How long a printer that is being closed gets to print what it was already sent.
+    static constexpr std::chrono::milliseconds kPrinterDrain{2000};
 
     // The serial input codes a byte is forwarded with.
     static constexpr std::uint8_t kSerial1Input = 0x12;
@@ -64,15 +66,16 @@ public:
 
     // True when the port is open and took every byte.
     bool WriteSerial(int k, std::span<const std::uint8_t> bytes);
-    // The same for the printer; a printer that fails a write is closed.
+    // The same for the printer; a printer that fails a write is closed once its queued output
+    // has gone out (kPrinterDrain at most).
     bool WritePrinter(std::span<const std::uint8_t> bytes);
 
     // Serial k: 0xFF when closed or while output is still queued, else 0; any other port number
     // is 0. Never opens a port.
     std::uint8_t SerialStatus(int k);
-    // The ESC/POS status check. Replies 0x00 ready or 0xFF not ready or not answering, before
-    // the poll may use the printer again; does not reply when the printer is still streaming
-    // status blocks after the last one the check reads, or when the connection closed meanwhile.
+    // The ESC/POS status check. Replies 0x00 ready or 0xFF not ready, not answering or still
+    // streaming status blocks after the last one the check reads, before the poll may use the
+    // printer again; does not reply when the connection closed meanwhile.
     void CheckPrinterStatus(const CancelToken& connectionClosing, const Reply& reply);
 
 private:
@@ -83,6 +86,7 @@ private:
     std::optional<std::uint8_t> ReadWaitingByte(CSerialPort& port);
     std::optional<std::uint8_t> InputCode(int kind) const;
     bool SendStatusQuery();
+    void ClosePrinter() { printer_.DrainAndClose(kPrinterDrain); }
     std::optional<std::uint8_t> ReadPrinterStatus(const CancelToken& connectionClosing);
 
     std::atomic<int> printerPortNumber_{-1};

@@ -320,20 +320,23 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
     const std::int64_t lastColumn = std::min<std::int64_t>(right, columns_ - 1);
     const std::int64_t lastRow = std::min<std::int64_t>(bottom, rows_ - 1);
 
+    // A divider that falls outside the grid writes nothing, so its run is not walked.
     for (std::int64_t i = 0; i <= rowBands; ++i) {
         const std::uint16_t code = !bevel || i == 0 ? pieces[kHorizontal]
                                    : i == rowBands  ? pieces[kBottomEdge]
                                                     : pieces[kInnerHorizontal];
-        for (std::int64_t x = left; x <= lastColumn; ++x) {
-            PutTableCellLocked(x, rowLine(i), code, line);
+        const std::int64_t y = rowLine(i);
+        for (std::int64_t x = left; x <= lastColumn && y >= 0 && y < rows_; ++x) {
+            PutTableCellLocked(x, y, code, line);
         }
     }
     for (std::int64_t j = 0; j <= columnBands; ++j) {
         const std::uint16_t code = !bevel || j == 0   ? pieces[kVertical]
                                    : j == columnBands ? pieces[kRightEdge]
                                                       : pieces[kInnerVertical];
-        for (std::int64_t y = top; y <= lastRow; ++y) {
-            PutTableCellLocked(colLine(j), y, code, line);
+        const std::int64_t x = colLine(j);
+        for (std::int64_t y = top; y <= lastRow && x >= 0 && x < columns_; ++y) {
+            PutTableCellLocked(x, y, code, line);
         }
     }
 
@@ -350,8 +353,9 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
         PutTableCellLocked(right, rowLine(i), pieces[kRightJunction], line);
     }
     for (std::int64_t i = 1; i < rowBands; ++i) {
-        for (std::int64_t j = 1; j < columnBands; ++j) {
-            PutTableCellLocked(colLine(j), rowLine(i), pieces[kCross], line);
+        const std::int64_t y = rowLine(i);
+        for (std::int64_t j = 1; j < columnBands && y >= 0 && y < rows_; ++j) {
+            PutTableCellLocked(colLine(j), y, pieces[kCross], line);
         }
     }
 

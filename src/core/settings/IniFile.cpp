@@ -255,7 +255,7 @@ std::optional<std::string> IniFile::Read(std::string_view section, std::string_v
 
 int IniFile::ReadInt(std::string_view section, std::string_view key, int defaultValue) const {
     const auto value = Read(section, key);
-    return !value || value->empty() ? defaultValue : LeadingInt(*value);
+    return value ? LeadingInt(*value) : defaultValue;
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,

@@ -27,8 +27,8 @@ public:
     // when the file, the section or the key is missing. Never creates the file.
     std::optional<std::string> Read(std::string_view section, std::string_view key) const;
 
-    // The leading decimal number of the value (0 when it does not start with one); the default
-    // when the key is missing or its value is empty.
+    // The leading decimal number of the value (0 when it does not start with one, also when it is
+    // empty); the default only when the key is missing.
     int ReadInt(std::string_view section, std::string_view key, int defaultValue) const;
 
     // At most kMaxStringLength characters (UTF-8 code points, never a split character).

@@ -6,6 +6,7 @@
 #include "support/TestUiThread.h"
 
 #include <condition_variable>
+#include <functional>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <poll.h>
@@ -23,6 +24,10 @@ class ThreadSafeSink : public IHostMessageSink {
 public:
     void DispatchHostMessage(std::uint8_t, std::uint8_t code, std::span<const std::uint8_t> message,
                              const CancelToken&) override {
+        if (answerQueriesTo != nullptr && code == 0x11) {
+            answerQueriesTo->SendToHost(Bytes{0x02, 0x01, 0x14, 0x10, 0x03});
+            return;
+        }
         {
             std::lock_guard lock(mutex_);
             messages_.push_back(Hex(message));
@@ -35,13 +40,16 @@ public:
     void ShowHostPicture(int, int, const std::string&) override {}
     void HoldScreenRepaint(bool) override {}
 
-    std::vector<std::string> WaitForMessages(std::size_t count) {
+    std::vector<std::string> WaitForMessages(std::size_t count,
+                                             std::chrono::milliseconds timeout = 5s) {
         std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, 5s, [&] { return messages_.size() >= count; });
+        changed_.wait_for(lock, timeout, [&] { return messages_.size() >= count; });
         return messages_;
     }
 
     std::uint8_t throwOnCode = 0xFF;
+    // Identity queries are answered as the station answers them, and not recorded.
+    IHostSender* answerQueriesTo = nullptr;
 
 private:
     std::mutex mutex_;
@@ -52,8 +60,14 @@ private:
 class RecordingEvents : public IHostLinkEvents {
 public:
     void SetNetworkState(int state) override { states.push_back(state); }
-    void HostConnected(std::string_view peer) override { peers.emplace_back(peer); }
+    void HostConnected(std::string_view peer) override {
+        peers.emplace_back(peer);
+        if (onConnected) {
+            onConnected();
+        }
+    }
 
+    std::function<void()> onConnected;
     std::vector<int> states;
     std::vector<std::string> peers;
 };
@@ -122,6 +136,91 @@ TEST_F(HostLinkTest, NewHostReplacesTheOld) {
 
     second->Send(Bytes{0x02, 0x01, 0x20, 0x03});
     EXPECT_EQ(sink.WaitForMessages(1), std::vector<std::string>{"02 01 20 03"});
+}
+
+TEST_F(HostLinkTest, HostIsAnnouncedBeforeItsFirstMessageIsHandled) {
+    test::TcpTestClient host(link.Listener().Port());
+    host.Send(Bytes{0x02, 0x01, 0x20, 0x03});
+    std::size_t handledWhenAnnounced = 0;
+    // Gives a receive thread that already runs every chance to handle the message first.
+    events.onConnected = [&] { handledWhenAnnounced = sink.WaitForMessages(1, 300ms).size(); };
+    pollfd pfd{link.Listener().Fd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&pfd, 1, 5000), 1);
+    link.AcceptHost();
+    EXPECT_EQ(handledWhenAnnounced, 0u);
+    EXPECT_EQ(sink.WaitForMessages(1), std::vector<std::string>{"02 01 20 03"});
+}
+
+TEST_F(HostLinkTest, HostsWaitingTogetherAreTakenAtOnceAndTheLastStays) {
+    std::vector<std::unique_ptr<test::TcpTestClient>> hosts;
+    for (int i = 0; i < 5; ++i) {
+        hosts.push_back(std::make_unique<test::TcpTestClient>(link.Listener().Port()));
+    }
+    pollfd pfd{link.Listener().Fd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&pfd, 1, 5000), 1);
+    link.AcceptHost();
+    for (std::size_t i = 0; i + 1 < hosts.size(); ++i) {
+        EXPECT_TRUE(hosts[i]->WaitClosed()) << "host " << i;
+    }
+    hosts.back()->Send(Bytes{0x02, 0x01, 0x20, 0x03});
+    EXPECT_EQ(sink.WaitForMessages(1), std::vector<std::string>{"02 01 20 03"});
+    EXPECT_EQ(events.states, std::vector<int>{2});
+}
+
+// Identity queries, each answered with five bytes.
+Bytes Queries(int count) {
+    return test::Repeat({0x02, 0x01, 0x11, 0x03}, count);
+}
+
+TEST_F(HostLinkTest, HostAskingWithoutReadingIsHeldBackAndLosesNoAnswer) {
+    sink.answerQueriesTo = &link;
+    auto host = ConnectHost();
+    const Bytes queries = Queries(16384);
+    constexpr std::size_t kUnbounded = 64u << 20;
+    std::size_t sent = 0;
+    while (sent < kUnbounded) {
+        const std::size_t n = host->SendUntilHeldBack(queries, 500ms);
+        sent += n;
+        if (n < queries.size()) {
+            break;
+        }
+    }
+    ASSERT_LT(sent, kUnbounded) << "the station never stopped reading";
+
+    // The host reads now; timer ticks come as fast as it reads.
+    const std::size_t expected = sent / 4 * 5;
+    Bytes answers;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (answers.size() < expected && std::chrono::steady_clock::now() < deadline) {
+        for (int tick = 0; tick < 64; ++tick) {
+            link.OnTimer1Tick();
+        }
+        const Bytes more = host->Receive(expected - answers.size(), 1ms);
+        answers.insert(answers.end(), more.begin(), more.end());
+    }
+    ASSERT_EQ(answers.size(), expected);
+    for (std::size_t i = 0; i < answers.size(); i += 5) {
+        ASSERT_EQ(Bytes(answers.begin() + i, answers.begin() + i + 5),
+                  (Bytes{0x02, 0x01, 0x14, 0x10, 0x03}))
+            << "answer " << i / 5;
+    }
+}
+
+TEST_F(HostLinkTest, HostThatHalfClosesGetsItsAnswersBeforeTheClose) {
+    sink.answerQueriesTo = &link;
+    auto host = ConnectHost();
+    host->Send(Queries(100));
+    host->ShutdownSending();
+    Bytes answers;
+    ui.PumpUntil([&] {
+        link.OnTimer1Tick();
+        const Bytes more = host->Receive(500 - answers.size(), 20ms);
+        answers.insert(answers.end(), more.begin(), more.end());
+        return answers.size() == 500;
+    });
+    EXPECT_EQ(answers.size(), 500u);
+    EXPECT_TRUE(ui.PumpUntil([&] { return !link.HasHost(); }));
+    EXPECT_TRUE(host->WaitClosed());
 }
 
 TEST_F(HostLinkTest, HostThatClosesIsDisconnected) {

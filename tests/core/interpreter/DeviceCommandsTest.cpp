@@ -18,6 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::Bytes;
 using test::Hex;
+using test::Repeat;
 using Line = test::FakeSerialPorts::Line;
 using test::RecordingHost;
 
@@ -51,6 +52,12 @@ Line WriteCapacity(std::size_t bytes) {
     line.writeCapacity = bytes;
     return line;
 }
+// A receipt still going out when the command arrives.
+Line Printing(Line line) {
+    line.outputQueue = 40;
+    line.sentPerQuery = 10;
+    return line;
+}
 
 // An output command: STX, address, code, the data's length, the data, ETX.
 Bytes Output(std::uint8_t code, const Bytes& data) {
@@ -69,14 +76,6 @@ Bytes PortStatusQuery(std::uint8_t port) {
 
 Bytes PortStatusReply(std::uint8_t port, std::uint8_t status) {
     return {0x02, 0x01, 0x34, port, status, 0x03};
-}
-
-Bytes Repeat(const Bytes& block, int times) {
-    Bytes all;
-    for (int i = 0; i < times; ++i) {
-        all.insert(all.end(), block.begin(), block.end());
-    }
-    return all;
 }
 
 // The interpreter over fake COM ports: COM3 is where the receipt printer is mapped.
@@ -227,6 +226,7 @@ TEST_F(DeviceCommandsTest, PrinterOutput) {
         {"written", {}, true, true},
         {"cut short", WriteCapacity(1), false, true},
         {"write failed", WriteError(EIO), false, false},
+        {"write failed while printing", Printing(WriteError(EIO)), false, false},
         {"busy device", OpenError(EBUSY), false, false},
     };
     for (const auto& c : cases) {
@@ -240,7 +240,9 @@ TEST_F(DeviceCommandsTest, PrinterOutput) {
         const Bytes message = Output(0x50, {'R', 'X'});
         cmd.DispatchHostMessage(1, 0x50, message, closing);
         EXPECT_EQ(Hex(freshHost.Sent()), c.acknowledged ? Hex(kAck) : "");
-        EXPECT_EQ(fresh.With(kPrinterCom, [](Line& line) { return line.open; }), c.openAfter);
+        const Line printer = fresh.With(kPrinterCom, [](Line& line) { return line; });
+        EXPECT_EQ(printer.open, c.openAfter);
+        EXPECT_EQ(printer.discarded, 0u) << "acknowledged output is never thrown away";
     }
 }
 
@@ -260,12 +262,13 @@ TEST_F(DeviceCommandsTest, PrinterStatusFromTheLatestBlock) {
         const char* name;
         Line line;
         Bytes answer;
-        std::optional<std::uint8_t> status;
+        std::uint8_t status;
         bool openAfter;
     } cases[] = {
         {"ready", {}, {0x10, 0x00, 0x00, 0x00}, 0x00, true},
         {"off-line and cover open", {}, {0x28, 0x00, 0x00, 0x00}, 0xFF, false},
         {"off-line", {}, {0x08, 0x00, 0x00, 0x00}, 0xFF, false},
+        {"off-line while printing", Printing({}), {0x08, 0x00, 0x00, 0x00}, 0xFF, false},
         {"cover open", {}, {0x20, 0x00, 0x00, 0x00}, 0xFF, false},
         {"paper near end", {}, {0x00, 0x00, 0x03, 0x00}, 0xFF, false},
         {"paper end", {}, {0x00, 0x00, 0x0C, 0x00}, 0xFF, false},
@@ -275,7 +278,7 @@ TEST_F(DeviceCommandsTest, PrinterStatusFromTheLatestBlock) {
         {"short answer", {}, {0x10, 0x00, 0x00}, 0xFF, true},
         {"short answer after a block", {}, {0x10, 0x00, 0x00, 0x00, 0x28}, 0x00, true},
         {"1023 blocks", {}, Repeat({0x10, 0x00, 0x00, 0x00}, 1023), 0x00, true},
-        {"still streaming after 1024 blocks", {}, Repeat({0x10, 0, 0, 0}, 1024), {}, true},
+        {"still streaming after 1024 blocks", {}, Repeat({0x10, 0, 0, 0}, 1024), 0xFF, true},
         {"query not taken", WriteError(EIO), {0x10, 0x00, 0x00, 0x00}, 0xFF, false},
         {"query cut short", WriteCapacity(2), {0x10, 0x00, 0x00, 0x00}, 0xFF, false},
         {"read failed", ReadError(EIO), {0x10, 0x00, 0x00, 0x00}, 0xFF, false},
@@ -293,9 +296,10 @@ TEST_F(DeviceCommandsTest, PrinterStatusFromTheLatestBlock) {
         cmd.SetPrinterPortNumber(kPrinterCom);
         const Bytes query = PortStatusQuery(0xFE);
         cmd.DispatchHostMessage(1, 0x42, query, closing);
-        EXPECT_EQ(Hex(freshHost.Sent()), c.status ? Hex(PortStatusReply(0xFE, *c.status)) : "");
+        EXPECT_EQ(Hex(freshHost.Sent()), Hex(PortStatusReply(0xFE, c.status)));
         const Line printer = fresh.With(kPrinterCom, [](Line& line) { return line; });
         EXPECT_EQ(printer.open, c.openAfter);
+        EXPECT_EQ(printer.discarded, 0u) << "acknowledged output is never thrown away";
         if (c.line.openError == 0 && c.line.writeError == 0 && c.line.writeCapacity >= 3) {
             EXPECT_EQ(Hex(printer.written), Hex(kStatusQuery));
         }
