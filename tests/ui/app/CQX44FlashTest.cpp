@@ -9,7 +9,6 @@
 #include "ui/app/CSettingDlg.h"
 #include "ui/app/QtDisplayInfo.h"
 
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
@@ -81,10 +80,9 @@ TEST_F(CQX44FlashTest, PageShowsTheStationAndItsSettings) {
 }
 
 TEST_F(CQX44FlashTest, NoKeyOpensTheTerminalAfterThreeSecondsThenTheBootScreenHides) {
-    QElapsedTimer clock;
-    clock.start();
-    ASSERT_TRUE(WaitUntil([&] { return boot->Terminal() != nullptr; }, 6000));
-    EXPECT_GE(clock.elapsed(), CQX44Flash::kBootDelayMs - 50);
+    EXPECT_FALSE(WaitUntil([&] { return boot->Terminal() != nullptr; }, 2000))
+        << "the page stays for its three seconds";
+    ASSERT_TRUE(WaitUntil([&] { return boot->Terminal() != nullptr; }, 4000));
     EXPECT_TRUE(boot->Terminal()->isVisible());
     EXPECT_TRUE(WaitUntil([&] { return !boot->isVisible(); }, 2000));
 }
