@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <fcntl.h>
 #include <optional>
 #include <signal.h>
 #include <spawn.h>
@@ -15,11 +16,13 @@ extern char** environ;
 
 namespace qx44::test {
 
-// The real program, started as a user would start it; killed if a test leaves it running.
+// The real program, started as a user would start it; killed if a test leaves it running. Its
+// stdout and stderr go to `outputFile` when one is named.
 class ChildProcess {
 public:
     ChildProcess(const std::string& path, const std::vector<std::string>& arguments,
-                 const std::vector<std::string>& extraEnvironment) {
+                 const std::vector<std::string>& extraEnvironment,
+                 const std::string& outputFile = {}) {
         std::vector<std::string> args = {path};
         args.insert(args.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
@@ -36,7 +39,17 @@ public:
             envp.push_back(e.data());
         }
         envp.push_back(nullptr);
-        if (::posix_spawn(&pid_, path.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
+        posix_spawn_file_actions_t actions;
+        ::posix_spawn_file_actions_init(&actions);
+        if (!outputFile.empty()) {
+            ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(),
+                                               O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+        }
+        const int result =
+            ::posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), envp.data());
+        ::posix_spawn_file_actions_destroy(&actions);
+        if (result != 0) {
             throw std::runtime_error("cannot start " + path);
         }
     }
