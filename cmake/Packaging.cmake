@@ -33,8 +33,9 @@ set(CPACK_PACKAGE_NAME qx44sim)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "QX4400 simulator developers <qx44sim@example.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "QX4400 network text terminal simulator")
+# CPack puts the summary first and indents these lines itself.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "QX4400 network text terminal simulator\n Behaves towards a host application like a QX4400 station: it serves the host's\n TCP connection, draws the text screen and status line, sends key presses and\n mouse clicks, passes data to serial ports and a receipt printer, shows the\n host's pictures and plays its media lists.")
+    "Behaves towards a host application like a QX4400 station: it serves the host's\nTCP connection, draws the text screen and status line, sends key presses and\nmouse clicks, passes data to serial ports and a receipt printer, shows the\nhost's pictures and plays its media lists.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
