@@ -62,6 +62,11 @@ bool MessageFramer::ProcessReceived(const CancelToken& closing, const CancelToke
             Dispatch(*end, handlerWaits);
         } else {
             Log::Note(LogArea::Framing, [&] {
+                // A one-byte piece is the STX of a play list that outgrew its area.
+                if (*end == 1) {
+                    return "dropped a play list (code 0x40) with no ETX in its first " +
+                           std::to_string(CCommand_Buffer::kLongestPlayList) + " bytes";
+                }
                 return "dropped a message with code " + Log::Hex(data[2]) + ": its byte " +
                        std::to_string(*end - 1) + " should be ETX but is " +
                        Log::Hex(data[*end - 1]);
