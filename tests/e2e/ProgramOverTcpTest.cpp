@@ -88,5 +88,59 @@ TEST(ProgramOverTcpTest, OneCopyPerSettingsFile) {
     ExpectAnswered(*host);
 }
 
+// With -v the station says on stderr what it dropped, ignored or could not open; --version and
+// --help answer without a display.
+TEST(ProgramOverTcpTest, VerboseLogsWhatTheStationIgnores) {
+    test::TempDir dir;
+    const std::uint16_t port = test::FreePort();
+    test::TempDir::WriteText(dir.File("setting.txt"),
+                             "[Net]\nPortNum=" + std::to_string(port) +
+                                 "\n[Main]\nBeeping=0\nPitch=99999\n[Ports]\nCOM1=" +
+                                 dir.File("none1") + "\nCOM2=" + dir.File("none2") + "\n");
+    const std::string log = dir.File("log.txt");
+    test::ChildProcess program(QX44SIM_PATH,
+                               {"--windowed", "-v", "--settings", dir.File("setting.txt")},
+                               {"QT_QPA_PLATFORM=offscreen"}, {}, log);
+    auto host = ConnectWhenListening(port);
+    host->Send(Bytes{'A', 'B', 0x02, 0x01, 0x10, 0x05, 0x04, 0x02, 0x01, 0x20, 0x03});
+    ExpectAnswered(*host);
+
+    const std::vector<std::string> expected = {
+        "qx44sim: host: host 127.0.0.1 connected",
+        "qx44sim: framing: dropped 2 bytes that were not in a message",
+        "qx44sim: framing: dropped a message with code 0x10: its byte 4 should be ETX but is 0x04",
+        "qx44sim: commands: ignored command code 0x20 (4 bytes)",
+        "qx44sim: ports: COM1 cannot be opened: No such file or directory",
+        "qx44sim: settings: Main/Pitch=99999 is out of range (37 to 32767)",
+    };
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    const auto missing = [&] {
+        const std::string text = test::TempDir::ReadText(log);
+        for (const auto& line : expected) {
+            if (text.find(line + "\n") == std::string::npos) {
+                return line;
+            }
+        }
+        return std::string();
+    };
+    while (!missing().empty() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(missing(), "") << test::TempDir::ReadText(log);
+
+    const auto answer = [&](const char* option) {
+        const std::string out = dir.File("answer.txt");
+        test::ChildProcess asked(QX44SIM_PATH, {option}, {"QT_QPA_PLATFORM=none"}, {}, out);
+        const auto status = asked.WaitForExit(10s);
+        EXPECT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << option;
+        return test::TempDir::ReadText(out);
+    };
+    EXPECT_TRUE(answer("--version").starts_with("qx44sim " QX44SIM_VERSION)) << answer("--version");
+    const std::string help = answer("--help");
+    for (const char* option : {"--help", "--version", "--verbose", "--windowed", "--settings"}) {
+        EXPECT_NE(help.find(option), std::string::npos) << option << " missing from --help";
+    }
+}
+
 } // namespace
 } // namespace qx44

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <fcntl.h>
 #include <optional>
 #include <signal.h>
 #include <spawn.h>
@@ -16,13 +17,14 @@ extern char** environ;
 
 namespace qx44::test {
 
-// The real program, started as a user would start it; killed if a test leaves it running.
+// The real program, started as a user would start it; killed if a test leaves it running. Its
+// stdout and stderr go to `outputFile` when one is named.
 class ChildProcess {
 public:
     // `workingDirectory`, when given, is where the program runs (and writes its tmp.bmp).
     ChildProcess(const std::string& path, const std::vector<std::string>& arguments,
                  const std::vector<std::string>& extraEnvironment,
-                 const std::string& workingDirectory = {}) {
+                 const std::string& workingDirectory = {}, const std::string& outputFile = {}) {
         std::vector<std::string> args = {path};
         args.insert(args.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
@@ -43,6 +45,11 @@ public:
         ::posix_spawn_file_actions_init(&actions);
         if (!workingDirectory.empty()) {
             ::posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+        }
+        if (!outputFile.empty()) {
+            ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(),
+                                               O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
         }
         const int error =
             ::posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), envp.data());

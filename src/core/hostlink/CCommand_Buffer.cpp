@@ -100,13 +100,15 @@ void CCommand_Buffer::Advance(std::size_t count) {
     fill_ = std::min(kCapacity, fill_ + count);
 }
 
-void CCommand_Buffer::SkipToStx() {
+std::size_t CCommand_Buffer::SkipToStx() {
     const auto data = Data();
     if (data.empty() || data.front() == kStx) {
-        return;
+        return 0;
     }
-    const auto stx = std::find(data.begin(), data.end(), kStx);
-    Consume(static_cast<std::size_t>(stx - data.begin()));
+    const auto dropped =
+        static_cast<std::size_t>(std::find(data.begin(), data.end(), kStx) - data.begin());
+    Consume(dropped);
+    return dropped;
 }
 
 std::optional<std::size_t> CCommand_Buffer::FindMessageEnd() const {

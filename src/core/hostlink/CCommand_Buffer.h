@@ -29,7 +29,8 @@ public:
     std::size_t Buffered() const { return fill_ - start_; }
     std::span<const std::uint8_t> Data() const { return {data_.get() + start_, Buffered()}; }
 
-    void SkipToStx();
+    // Returns how many bytes in front of the first STX were dropped.
+    std::size_t SkipToStx();
     // Position just after the first message's last byte, counted from the first buffered byte.
     std::optional<std::size_t> FindMessageEnd() const;
     void Consume(std::size_t end);

@@ -1,5 +1,10 @@
 #include "core/hostlink/HostLink.h"
 
+#include "core/common/Log.h"
+
+#include <cerrno>
+#include <cstring>
+
 namespace qx44 {
 
 HostLink::HostLink(IHostMessageSink& sink, IUiThread& ui, IHostLinkEvents& events,
@@ -19,7 +24,12 @@ HostLink::~HostLink() {
 }
 
 bool HostLink::StartListening(std::uint16_t port) {
-    return listener_.Listen(port);
+    if (!listener_.Listen(port)) {
+        Log::Error(LogArea::Host, "cannot listen on TCP port " + std::to_string(port) + ": " +
+                                      ::strerrordesc_np(errno));
+        return false;
+    }
+    return true;
 }
 
 void HostLink::AcceptHost() {
@@ -28,6 +38,11 @@ void HostLink::AcceptHost() {
     }
     UniqueFd socket = listener_.Accept();
     if (!socket.Valid()) {
+        const int error = errno;
+        Log::Note(LogArea::Host, [&] {
+            return std::string("a host's connection could not be accepted: ") +
+                   ::strerrordesc_np(error);
+        });
         return;
     }
     // Hosts that connected meanwhile are taken now, each replacing the one before at once, so
@@ -57,6 +72,7 @@ void HostLink::AcceptHost() {
     }
     // The information screen is redrawn before the host's first message can be handled, so it
     // never covers what the host draws.
+    Log::Note(LogArea::Host, [&] { return "host " + connection->GetPeerAddress() + " connected"; });
     events_.HostConnected(connection->GetPeerAddress());
     events_.SetNetworkState(IHostLinkEvents::kNetworkHostConnected);
     connection->StartReceiving();
@@ -72,8 +88,10 @@ void HostLink::CloseAllConnections() {
     if (!connection) {
         return;
     }
+    const std::string peer = connection->GetPeerAddress();
     // Outside the lock: the receive thread may be waiting for it in SendToHost.
     connection->CloseConnection();
+    Log::Note(LogArea::Host, [&] { return "connection to host " + peer + " closed"; });
     events_.SetNetworkState(IHostLinkEvents::kNetworkDisconnected);
 }
 
@@ -111,6 +129,7 @@ void HostLink::PeerClosed(std::uint64_t connectionId) {
             return;
         }
     }
+    Log::Note(LogArea::Host, [] { return std::string("the host closed its connection"); });
     CloseAllConnections();
 }
 

@@ -1,5 +1,6 @@
 #include "core/hostlink/MessageFramer.h"
 
+#include "core/common/Log.h"
 #include "core/common/UniqueFd.h"
 
 #include <cerrno>
@@ -42,7 +43,11 @@ bool MessageFramer::ProcessReceived(const CancelToken& closing, const CancelToke
             sink_.HoldScreenRepaint(false);
             return false;
         }
-        buffer_.SkipToStx();
+        if (const std::size_t skipped = buffer_.SkipToStx(); skipped > 0) {
+            Log::Note(LogArea::Framing, [&] {
+                return "dropped " + std::to_string(skipped) + " bytes that were not in a message";
+            });
+        }
         const auto data = buffer_.Data();
         if (data.size() >= 3 && data[2] == kBitmapCode) {
             if (StartTransfer() == BitmapStep::StopLoop) {
@@ -56,6 +61,17 @@ bool MessageFramer::ProcessReceived(const CancelToken& closing, const CancelToke
         }
         if (data[*end - 1] == kEtx) {
             Dispatch(*end, handlerWaits);
+        } else {
+            Log::Note(LogArea::Framing, [&] {
+                // A one-byte piece is the STX of a play list that outgrew its area.
+                if (*end == 1) {
+                    return "dropped a play list (code 0x40) with no ETX in its first " +
+                           std::to_string(CCommand_Buffer::kLongestPlayList) + " bytes";
+                }
+                return "dropped a message with code " + Log::Hex(data[2]) + ": its byte " +
+                       std::to_string(*end - 1) + " should be ETX but is " +
+                       Log::Hex(data[*end - 1]);
+            });
         }
         buffer_.Consume(*end);
     }
@@ -89,6 +105,10 @@ MessageFramer::BitmapStep MessageFramer::StartTransfer() {
     }
     const std::uint32_t size = ReadLe32(data, kSizeFieldOffset);
     if (size > kMaxTransferSize) {
+        Log::Note(LogArea::Framing, [&] {
+            return "dropped a picture transfer announcing " + std::to_string(size) +
+                   " bytes, more than " + std::to_string(kMaxTransferSize);
+        });
         buffer_.Consume(1);
         return BitmapStep::Continue;
     }
@@ -155,6 +175,12 @@ void MessageFramer::WriteTransfer(std::span<const std::uint8_t> bytes, bool firs
 void MessageFramer::Dispatch(std::size_t end, const CancelToken& handlerWaits) {
     const auto data = buffer_.Data();
     const std::size_t length = buffer_.CopyOut(handOff_, end);
+    if (length < end) {
+        Log::Note(LogArea::Framing, [&] {
+            return "cut a message with code " + Log::Hex(data[2]) + " from " + std::to_string(end) +
+                   " to " + std::to_string(length) + " bytes";
+        });
+    }
     try {
         sink_.DispatchHostMessage(data[1], data[2], std::span(handOff_).first(length),
                                   handlerWaits);

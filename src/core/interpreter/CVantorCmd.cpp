@@ -1,5 +1,6 @@
 #include "core/interpreter/CVantorCmd.h"
 
+#include "core/common/Log.h"
 #include "core/hostlink/StationMessage.h"
 #include "core/screen/CConsoleWin.h"
 #include "core/screen/CGlobalFunction.h"
@@ -152,6 +153,10 @@ void CVantorCmd::DispatchHostMessage(std::uint8_t, std::uint8_t code, Message me
         PutTextOrStatusText(message);
         break;
     default:
+        Log::Note(LogArea::Commands, [&] {
+            return "ignored command code " + Log::Hex(code) + " (" +
+                   std::to_string(message.size()) + " bytes)";
+        });
         break;
     }
 }

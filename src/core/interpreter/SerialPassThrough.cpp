@@ -1,5 +1,6 @@
 #include "core/interpreter/SerialPassThrough.h"
 
+#include "core/common/Log.h"
 #include "core/hostlink/CSerialException.h"
 #include "core/settings/CQX44Setting.h"
 
@@ -66,9 +67,12 @@ void SerialPassThrough::EnsureSerialOpen(int k) {
         port.Open(k, baud, static_cast<SerialParity>(parity), bits, SerialStopBits::One,
                   flow == 0 ? SerialFlow::None : SerialFlow::Hardware, false);
         port.SetTimeouts(kSerialTimeouts);
-    } catch (const CSerialException&) {
+        NoteOpenResult(reportedOpenErrors_[k - 1], k, 0, {});
+    } catch (const CSerialException& failure) {
         // A missing or busy device is tried again by the next poll; one that refused its line
         // settings stays open with the settings it had.
+        NoteOpenResult(reportedOpenErrors_[k - 1], k, failure.GetErrorCode(),
+                       failure.GetErrorMessage());
     }
 }
 
@@ -86,10 +90,29 @@ bool SerialPassThrough::EnsurePrinterOpen() {
         printer_.Open(number, kPrinterBaud, SerialParity::None, 8, SerialStopBits::One,
                       SerialFlow::None, false);
         printer_.SetTimeouts(kPrinterTimeouts);
+        NoteOpenResult(reportedOpenErrors_[2], number, 0, {});
         return true;
-    } catch (const CSerialException&) {
+    } catch (const CSerialException& failure) {
+        NoteOpenResult(reportedOpenErrors_[2], number, failure.GetErrorCode(),
+                       failure.GetErrorMessage());
         return false;
     }
+}
+
+void SerialPassThrough::NoteOpenResult(int& reported, int port, int error,
+                                       std::string_view reason) {
+    if (error == reported) {
+        return;
+    }
+    reported = error;
+    Log::Note(LogArea::Ports, [&] {
+        const std::string name = "COM" + std::to_string(port);
+        if (error == 0) {
+            return name + " is open";
+        }
+        return name + " cannot be opened: " +
+               (reason.empty() ? "error " + std::to_string(error) : std::string(reason));
+    });
 }
 
 void SerialPassThrough::Poll(const Forward& forward) {

@@ -4,6 +4,7 @@
 #include "core/hostlink/CSerialPort.h"
 #include "core/hostlink/ISerialDevice.h"
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -88,6 +89,10 @@ private:
     bool SendStatusQuery();
     void ClosePrinter() { printer_.DrainAndClose(kPrinterDrain); }
     std::optional<std::uint8_t> ReadPrinterStatus(const CancelToken& connectionClosing);
+    // Logs an opening attempt's result (0 = opened, else the error code) when it differs from
+    // `reported`, the last one logged for that port: a missing port is retried several times a
+    // second. Called under the port's lock.
+    static void NoteOpenResult(int& reported, int port, int error, std::string_view reason);
 
     std::atomic<int> printerPortNumber_{-1};
     CSerialPort serial1_;
@@ -95,6 +100,8 @@ private:
     std::atomic<bool> usbPrinterEnabled_{false};
     CSerialPort printer_;
     std::atomic<bool> printerBusy_{false};
+    // Serial1, Serial2, printer; each used under its port's lock.
+    std::array<int, 3> reportedOpenErrors_{};
 };
 
 } // namespace qx44

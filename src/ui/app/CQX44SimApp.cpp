@@ -2,6 +2,7 @@
 
 #include "core/settings/CNetCard.h"
 #include "core/settings/CQX44Setting.h"
+#include "core/settings/SettingsCheck.h"
 #include "platform/LinuxNetAdapters.h"
 #include "ui/app/CQX44Flash.h"
 #include "ui/app/StationFonts.h"
@@ -24,6 +25,7 @@ int CQX44SimApp::Run(const Options& options) {
     if (IsAlreadyRunning(options.settingsFile)) {
         return 0;
     }
+    SettingsCheck::Run(CQX44Setting().GetFilePath());
     InstallStationFonts();
     QApplication::setWindowIcon(QIcon(":/icons/qx44sim"));
     CQX44Setting::SetDisplayInfo(&display_);

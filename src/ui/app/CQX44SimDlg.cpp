@@ -1,5 +1,6 @@
 #include "ui/app/CQX44SimDlg.h"
 
+#include "core/common/Log.h"
 #include "core/settings/CQX44Setting.h"
 
 #include <QCloseEvent>
@@ -70,6 +71,10 @@ void CQX44SimDlg::Initialise() {
 
 bool CQX44SimDlg::StartListening() {
     const int port = CQX44Setting().GetPortNum();
+    if (port < 0 || port > 0xFFFF) {
+        Log::Error(LogArea::Host, "cannot listen: Net/PortNum=" + std::to_string(port) +
+                                      " is not a TCP port number");
+    }
     if (port < 0 || port > 0xFFFF || !hostLink_.StartListening(static_cast<std::uint16_t>(port))) {
         messageBox_.ShowNotice("error when start tcp/ip socket");
         return false;

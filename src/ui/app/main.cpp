@@ -1,22 +1,84 @@
+#include "Version.h"
+#include "core/common/Log.h"
 #include "core/settings/CQX44Setting.h"
 #include "ui/app/CQX44SimApp.h"
+#include "ui/app/QtLogSink.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+void Print(std::FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// The options QApplication takes for itself, which it removes before the program sees them.
+bool AreQtOptions(const QStringList& names) {
+    static const QStringList kQtOptions = {"platform",        "platformpluginpath",
+                                           "platformtheme",   "plugin",
+                                           "display",         "geometry",
+                                           "qwindowgeometry", "title",
+                                           "qwindowtitle",    "icon",
+                                           "qwindowicon",     "style",
+                                           "stylesheet",      "reverse",
+                                           "session",         "name",
+                                           "widgetcount",     "nograb",
+                                           "dograb",          "sync"};
+    return std::ranges::all_of(names,
+                               [](const QString& name) { return kQtOptions.contains(name); });
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("qx44sim");
+    QCoreApplication::setApplicationName("qx44sim");
+    QCoreApplication::setApplicationVersion(QX44SIM_VERSION_TEXT);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription("QX4400 station simulator");
-    parser.addHelpOption();
+    parser.setApplicationDescription(
+        "QX4400 station simulator: serves a host application over TCP as a QX4400 network text "
+        "terminal does.\nEnvironment: QX44SIM_SETTINGS=FILE picks the settings file, "
+        "QX44SIM_LOG=AREAS turns on log lines for some areas (host, framing, commands, ports, "
+        "settings, media, all).");
+    const QCommandLineOption help({"h", "help"}, "Show this help and end.");
+    const QCommandLineOption version("version", "Show the version and end.");
+    const QCommandLineOption verbose({"v", "verbose"},
+                                     "Log what the station ignores or fails to do, on stderr.");
     const QCommandLineOption windowed("windowed", "Run in a normal window, not full screen.");
     const QCommandLineOption settings("settings", "Use FILE as the settings file.", "FILE");
-    parser.addOption(windowed);
-    parser.addOption(settings);
-    parser.process(app);
+    parser.addOptions({help, version, verbose, windowed, settings});
+    // A first look before the application object exists: --version and --help need no display.
+    // Qt's own options (-platform ...) are only known once the application has taken them out.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (!parser.parse(arguments) && !AreQtOptions(parser.unknownOptionNames())) {
+        Print(stderr, "qx44sim: " + parser.errorText() + "\nTry 'qx44sim --help'.\n");
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        Print(stdout, parser.helpText().replace("<executable_name>", "qx44sim"));
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        Print(stdout, QString("qx44sim %1\n").arg(QX44SIM_VERSION_TEXT));
+        return 0;
+    }
+
+    qx44::QtLogSink log;
+    QApplication app(argc, argv);
+    parser.parse(QCoreApplication::arguments());
+    for (const QString& unknown :
+         log.TurnOn(parser.isSet(verbose), qEnvironmentVariable("QX44SIM_LOG"))) {
+        Print(stderr, "qx44sim: QX44SIM_LOG names no area " + unknown + "\n");
+    }
+    qx44::Log::SetSink(&log);
 
     qx44::CQX44SimApp::Options options;
     options.windowed = parser.isSet(windowed);
@@ -26,6 +88,11 @@ int main(int argc, char* argv[]) {
     } else if (const char* fromEnvironment = std::getenv("QX44SIM_SETTINGS")) {
         options.settingsFile = fromEnvironment;
     }
-    qx44::CQX44SimApp station;
-    return station.Run(options);
+    int status = 0;
+    {
+        qx44::CQX44SimApp station;
+        status = station.Run(options);
+    }
+    qx44::Log::SetSink(nullptr);
+    return status;
 }

@@ -1,5 +1,7 @@
 #include "ui/media/MpvEngine.h"
 
+#include "core/common/Log.h"
+
 #include <algorithm>
 #include <cmath>
 #include <mpv/client.h>
@@ -21,6 +23,7 @@ constexpr double kFastForwardSpeed = 5.0;
 MpvEngine::MpvEngine(QObject* parent) : QObject(parent) {
     handle_ = mpv_create();
     if (handle_ == nullptr) {
+        Log::Error(LogArea::Media, "the media player cannot start: libmpv gave no player");
         return;
     }
     // The station's player shows what it is given and nothing of its own: no configuration, key
@@ -46,7 +49,9 @@ MpvEngine::MpvEngine(QObject* parent) : QObject(parent) {
     for (const auto& [name, value] : options) {
         mpv_set_option_string(handle_, name, value);
     }
-    if (mpv_initialize(handle_) < 0) {
+    if (const int error = mpv_initialize(handle_); error < 0) {
+        Log::Error(LogArea::Media,
+                   std::string("the media player cannot start: ") + mpv_error_string(error));
         mpv_terminate_destroy(handle_);
         handle_ = nullptr;
         return;
@@ -131,6 +136,10 @@ void MpvEngine::DrainEvents() {
             if (end->reason == MPV_END_FILE_REASON_ERROR) {
                 lastEndWasError_ = true;
                 SetStatus(std::string("Error: ") + mpv_error_string(end->error));
+                Log::Note(LogArea::Media, [&] {
+                    return "play list entry " + std::to_string(current_ + 1) +
+                           " cannot be played: " + mpv_error_string(end->error);
+                });
             }
             break;
         }

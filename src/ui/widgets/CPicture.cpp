@@ -1,5 +1,6 @@
 #include "ui/widgets/CPicture.h"
 
+#include "core/common/Log.h"
 #include "ui/widgets/IMessageBox.h"
 
 #include <QByteArray>
@@ -206,6 +207,7 @@ void CPicture::Free() {
 }
 
 void CPicture::ShowError(const QString& text) const {
+    Log::Note(LogArea::Media, [&] { return "picture not shown: " + text.toStdString(); });
     messages_->ShowStop(kErrorTitle, text);
 }
 

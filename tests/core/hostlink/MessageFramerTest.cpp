@@ -1,6 +1,7 @@
 #include "core/hostlink/MessageFramer.h"
 
 #include "support/Bytes.h"
+#include "support/RecordingLog.h"
 #include "support/TempDir.h"
 
 #include <fstream>
@@ -368,6 +369,25 @@ TEST(MessageFramerTest, ClosingConnectionStopsBetweenMessages) {
     EXPECT_FALSE(h.framer.ProcessReceived(h.closing, h.closing));
     EXPECT_TRUE(h.sink.events.empty());
     EXPECT_FALSE(h.sink.held);
+}
+
+// Whatever the framing drops, it says what and why when asked to.
+TEST(MessageFramerTest, SaysWhatItDrops) {
+    test::RecordingLog log;
+    Harness h;
+    Bytes playList = {0x02, 0x01, 0x40};
+    playList.resize(CCommand_Buffer::kLongestPlayList, 'a');
+    h.Feed(Concat({Bytes{'x', 'y', 'z', 0x02, 0x01, 0x05, 0x01, 0x04},
+                   Bytes{0x02, 0x01, 0x33, 0, 0, 'B', 'M', 0xFF, 0xFF, 0xFF, 0xFF}, playList}));
+    EXPECT_EQ(log.TakeLines(),
+              (std::vector<std::string>{
+                  "dropped 3 bytes that were not in a message",
+                  "dropped a message with code 0x05: its byte 4 should be ETX but is 0x04",
+                  "dropped a picture transfer announcing 4294967295 bytes, more than 67108864",
+                  "dropped 10 bytes that were not in a message",
+                  "dropped a play list (code 0x40) with no ETX in its first 3500 bytes",
+                  "dropped 3499 bytes that were not in a message"}));
+    EXPECT_TRUE(h.sink.events.empty());
 }
 
 } // namespace

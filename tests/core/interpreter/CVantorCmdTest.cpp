@@ -1,5 +1,6 @@
 #include "core/interpreter/CVantorCmd.h"
 
+#include "core/hostlink/CCommand_Buffer.h"
 #include "core/screen/CConsoleWin.h"
 #include "core/screen/CVantorBar.h"
 #include "core/screen/ScreenDump.h"
@@ -8,8 +9,10 @@
 #include "support/FakeSerialPorts.h"
 #include "support/RecordingBeeper.h"
 #include "support/RecordingHost.h"
+#include "support/RecordingLog.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace qx44 {
@@ -282,6 +285,41 @@ TEST_F(CVantorCmdTest, MessagesShorterThanTheirFieldsAreNotRun) {
         cmd().DispatchHostMessage(1, code, truncated, closing);
     }
     EXPECT_EQ(ScreenDump::Attributes(screen.Snapshot()), Lines("D200*80", 25));
+}
+
+// The host developers' reference cannot fall behind the dispatcher: every code it runs (every
+// code it does not log as ignored) has its own heading there.
+TEST_F(CVantorCmdTest, EveryHandledCodeHasItsPlaceInTheHostProtocolReference) {
+    const std::string reference = test::TempDir::ReadText(QX44_DOCS_DIR "/host-protocol.md");
+    ASSERT_FALSE(reference.empty());
+    test::RecordingLog log;
+    std::vector<int> handled;
+    for (int code = 0; code < 256; ++code) {
+        // A message of the length its code's rule gives, all parameters 0.
+        Bytes bytes(16, 0x00);
+        bytes[0] = 0x02;
+        bytes[1] = 0x01;
+        bytes[2] = static_cast<std::uint8_t>(code);
+        bytes[8] = 0x03;
+        CCommand_Buffer buffer;
+        std::ranges::copy(bytes, buffer.FreeSpace().begin());
+        buffer.Advance(bytes.size());
+        const auto length = buffer.FindMessageEnd().value_or(bytes.size());
+        Bytes message(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
+        message.back() = 0x03;
+        Run(message);
+        const auto lines = log.TakeLines();
+        const bool ignored = std::ranges::any_of(lines, [](const std::string& line) {
+            return line.starts_with("ignored command code");
+        });
+        if (!ignored) {
+            handled.push_back(code);
+            const std::string heading = "\n### " + Log::Hex(static_cast<unsigned>(code));
+            EXPECT_NE(reference.find(heading), std::string::npos)
+                << "host-protocol.md has no heading for command " << Log::Hex(code);
+        }
+    }
+    EXPECT_EQ(std::ranges::count(handled, 0x20), 0) << "an ignored code must be told apart";
 }
 
 } // namespace

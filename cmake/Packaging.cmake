@@ -1,0 +1,50 @@
+# What the Debian package holds, and how CPack builds it (scripts/package.sh runs it).
+include(GNUInstallDirs)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+    GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(QX44_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/qx44sim)
+
+# Debian wants manual pages and the changelog compressed, reproducibly (no name, no time stamp).
+function(qx44_gzip source output)
+    add_custom_command(OUTPUT ${output} COMMAND gzip -9n -c ${source} > ${output}
+                       DEPENDS ${source} VERBATIM)
+endfunction()
+set(QX44_MAN_PAGE ${CMAKE_BINARY_DIR}/qx44sim.1.gz)
+set(QX44_CHANGELOG ${CMAKE_BINARY_DIR}/changelog.gz)
+qx44_gzip(${CMAKE_SOURCE_DIR}/docs/qx44sim.1 ${QX44_MAN_PAGE})
+qx44_gzip(${CMAKE_SOURCE_DIR}/packaging/changelog ${QX44_CHANGELOG})
+add_custom_target(qx44sim_package_files ALL DEPENDS ${QX44_MAN_PAGE} ${QX44_CHANGELOG})
+
+install(TARGETS qx44sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${QX44_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES packaging/qx44sim.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES resources/icons/qx44sim.xpm DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/pixmaps)
+# Whatever station fonts the repository holds.
+file(GLOB QX44_FONT_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/fonts/*.ttf
+     ${CMAKE_SOURCE_DIR}/resources/fonts/*.otf ${CMAKE_SOURCE_DIR}/resources/fonts/*.fon
+     ${CMAKE_SOURCE_DIR}/resources/fonts/*.pcf ${CMAKE_SOURCE_DIR}/resources/fonts/*.bdf)
+install(FILES ${QX44_FONT_FILES} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/fonts/truetype/qx44sim)
+install(FILES packaging/copyright ${QX44_CHANGELOG} docs/host-protocol.md docs/settings.md
+        DESTINATION ${QX44_DOC_DIR})
+install(FILES packaging/setting.txt DESTINATION ${QX44_DOC_DIR}/examples)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME qx44sim)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "QX4400 simulator developers <qx44sim@example.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "QX4400 network text terminal simulator")
+# CPack puts the summary first and indents these lines itself.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Behaves towards a host application like a QX4400 station: it serves the host's\nTCP connection, draws the text screen and status line, sends key presses and\nmouse clicks, passes data to serial ports and a receipt printer, shows the\nhost's pictures and plays its media lists.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION devel)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The library dependencies come from the program itself; the Qt window plugins and the screen
+# fonts are loaded at run time, where no library dependency shows them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, fonts-wqy-microhei")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
