@@ -201,7 +201,8 @@ def build(family, file_name, main, other, descent_rows, licence_note, out):
     builder.setupOS2(
         sTypoAscender=ascent, sTypoDescender=-descent, sTypoLineGap=0,
         usWinAscent=ascent, usWinDescent=descent, xAvgCharWidth=advance,
-        version=4, usWeightClass=400, fsSelection=0x40 | 0x80,
+        # fsType 0: installable embedding, so documents made with the faces may carry them.
+        version=4, usWeightClass=400, fsType=0, fsSelection=0x40 | 0x80,
         panose=_monospaced_panose(),
         ulUnicodeRange1=0b11, ulCodePageRange1=0b1, ulCodePageRange2=1 << 31,
     )
