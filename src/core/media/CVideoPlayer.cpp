@@ -50,6 +50,14 @@ bool IsOneOf(int state, std::initializer_list<int> states) {
     return std::find(states.begin(), states.end(), state) != states.end();
 }
 
+// The states in which nothing plays at normal speed: the play button offers "play", and a
+// picture's slide time does not run.
+bool IsNotPlaying(int state) {
+    return IsOneOf(state,
+                   {IMediaEngine::kStopped, IMediaEngine::kPaused, IMediaEngine::kScanForward,
+                    IMediaEngine::kScanReverse, IMediaEngine::kReady});
+}
+
 PixelRect At(int left, int top, int width, int height) {
     return {left, top, left + width, top + height};
 }
@@ -327,9 +335,7 @@ void CVideoPlayer::Refresh() {
         return;
     }
     const int state = engine_.GetPlayState();
-    view_.ShowPauseOnPlayButton(
-        !IsOneOf(state, {IMediaEngine::kStopped, IMediaEngine::kPaused, IMediaEngine::kScanForward,
-                         IMediaEngine::kScanReverse, IMediaEngine::kReady}));
+    view_.ShowPauseOnPlayButton(!IsNotPlaying(state));
     if (!IsOneOf(state,
                  {IMediaEngine::kPlaying, IMediaEngine::kScanForward, IMediaEngine::kReady})) {
         return;
@@ -354,9 +360,7 @@ void CVideoPlayer::OnCurrentItemChange() {
 }
 
 void CVideoPlayer::OnSlideTimer() {
-    if (IsOneOf(engine_.GetPlayState(),
-                {IMediaEngine::kStopped, IMediaEngine::kPaused, IMediaEngine::kScanForward,
-                 IMediaEngine::kScanReverse, IMediaEngine::kReady})) {
+    if (IsNotPlaying(engine_.GetPlayState())) {
         view_.StopTimer(IVideoPlayerView::kSlideTimer);
         return;
     }

@@ -1,8 +1,9 @@
 #include "core/media/Windows1252.h"
 
+#include "core/screen/CUnicodeConverter.h"
+
 #include <array>
 #include <cstdint>
-#include <optional>
 
 namespace qx44 {
 
@@ -22,19 +23,6 @@ char32_t CodePointOf(unsigned char byte) {
     return byte;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 char ByteOf(char32_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
         return static_cast<char>(c);
@@ -48,53 +36,30 @@ char ByteOf(char32_t c) {
     return '?';
 }
 
-// The next code point of well-formed UTF-8 at `text`, or nothing for an ill-formed byte, which is
-// then skipped alone.
-std::optional<char32_t> NextCodePoint(std::string_view& text) {
-    const auto lead = static_cast<unsigned char>(text.front());
-    std::size_t length = lead < 0x80                   ? 1
-                         : lead >= 0xC2 && lead < 0xE0 ? 2
-                         : lead >= 0xE0 && lead < 0xF0 ? 3
-                         : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                       : 0;
-    if (length == 0 || length > text.size()) {
-        text.remove_prefix(1);
-        return std::nullopt;
-    }
-    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[i]);
-        if ((next & 0xC0) != 0x80) {
-            text.remove_prefix(1);
-            return std::nullopt;
-        }
-        c = (c << 6) | (next & 0x3F);
-    }
-    constexpr std::array<char32_t, 5> kSmallest = {0, 0, 0x80, 0x800, 0x10000};
-    text.remove_prefix(length);
-    if (c < kSmallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        return std::nullopt;
-    }
-    return c;
-}
-
 } // namespace
 
 std::string Windows1252::ToUtf8(std::span<const unsigned char> bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (const unsigned char byte : bytes) {
-        AppendUtf8(out, CodePointOf(byte));
+        CUnicodeConverter::AppendUtf8(out, static_cast<char16_t>(CodePointOf(byte)));
     }
     return out;
 }
 
 std::string Windows1252::FromUtf8(std::string_view text) {
+    const std::u16string units = CUnicodeConverter::Utf8ToWide(text);
     std::string out;
-    out.reserve(text.size());
-    while (!text.empty()) {
-        const auto c = NextCodePoint(text);
-        out += c ? ByteOf(*c) : '?';
+    out.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char16_t unit = units[i];
+        const bool highSurrogate = unit >= 0xD800 && unit <= 0xDBFF;
+        // A character beyond the 16-bit plane arrives as a surrogate pair: one '?' for both.
+        if (highSurrogate && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            ++i;
+        }
+        out += unit >= 0xD800 && unit <= 0xDFFF ? '?' : ByteOf(unit);
     }
     return out;
 }

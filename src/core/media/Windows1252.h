@@ -12,8 +12,8 @@ class Windows1252 {
 public:
     // Every byte becomes one character, written as UTF-8.
     static std::string ToUtf8(std::span<const unsigned char> bytes);
-    // One byte per character; a character the code page lacks, and any byte of ill-formed UTF-8,
-    // becomes '?'.
+    // One byte per character; a character the code page lacks, and each ill-formed part of the
+    // UTF-8, becomes '?'.
     static std::string FromUtf8(std::string_view text);
 };
 

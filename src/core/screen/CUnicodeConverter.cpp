@@ -153,4 +153,17 @@ std::u16string CUnicodeConverter::Utf8ToWide(std::string_view text) {
         reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
+void CUnicodeConverter::AppendUtf8(std::string& out, char16_t unit) {
+    if (unit < 0x80) {
+        out.push_back(static_cast<char>(unit));
+    } else if (unit < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+        out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+    }
+}
+
 } // namespace qx44

@@ -28,6 +28,9 @@ public:
     // overlong form or an encoded surrogate) and decoding resumes at the next byte.
     static std::u16string Utf8ToWide(std::span<const std::uint8_t> text);
     static std::u16string Utf8ToWide(std::string_view text);
+
+    // Appends one character of the Basic Multilingual Plane as UTF-8.
+    static void AppendUtf8(std::string& out, char16_t unit);
 };
 
 } // namespace qx44

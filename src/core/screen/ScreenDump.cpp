@@ -1,5 +1,7 @@
 #include "core/screen/ScreenDump.h"
 
+#include "core/screen/CUnicodeConverter.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -29,19 +31,6 @@ Region Clip(const ScreenSnapshot& screen, int column, int row, int width, int he
     const auto [firstColumn, endColumn] = clip(column, width, screen.columns);
     const auto [firstRow, endRow] = clip(row, height, screen.rows);
     return {firstColumn, endColumn, firstRow, endRow};
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 // The characters the painter's line pieces look like.
@@ -121,7 +110,7 @@ std::string AttributeText(std::int32_t attribute) {
 
 std::string ScreenDump::Glyph(std::uint16_t code) {
     std::string out;
-    AppendUtf8(out, Shown(code));
+    CUnicodeConverter::AppendUtf8(out, static_cast<char16_t>(Shown(code)));
     return out;
 }
 

@@ -263,32 +263,26 @@ std::optional<int> CSettingDlg::ReadInteger(QLineEdit& edit,
 
 std::optional<SetupValues> CSettingDlg::Collect() {
     SetupValues v = loaded_;
+    // In focus order, so the first field that is wrong is the one the user is sent to.
     const std::pair margins{0, kMarginLimit};
-    const auto port = ReadInteger(port_, {});
-    if (!port) {
-        return std::nullopt;
+    const struct {
+        QLineEdit& edit;
+        std::optional<std::pair<int, int>> range;
+        int& value;
+    } numbers[] = {
+        {port_, {}, v.port},
+        {address_, {}, v.address},
+        {marginHeight_.edit, margins, v.marginHeight},
+        {marginWidth_.edit, margins, v.marginWidth},
+        {slideSeconds_, {}, v.slideSeconds},
+    };
+    for (const auto& number : numbers) {
+        const auto value = ReadInteger(number.edit, number.range);
+        if (!value) {
+            return std::nullopt;
+        }
+        number.value = *value;
     }
-    const auto address = ReadInteger(address_, {});
-    if (!address) {
-        return std::nullopt;
-    }
-    const auto marginHeight = ReadInteger(marginHeight_.edit, margins);
-    if (!marginHeight) {
-        return std::nullopt;
-    }
-    const auto marginWidth = ReadInteger(marginWidth_.edit, margins);
-    if (!marginWidth) {
-        return std::nullopt;
-    }
-    const auto slideSeconds = ReadInteger(slideSeconds_, {});
-    if (!slideSeconds) {
-        return std::nullopt;
-    }
-    v.port = *port;
-    v.address = *address;
-    v.marginHeight = *marginHeight;
-    v.marginWidth = *marginWidth;
-    v.slideSeconds = *slideSeconds;
 
     v.beeping = beeping_.isChecked();
     v.statusLine = statusLine_.isChecked();

@@ -38,7 +38,7 @@ void Colour(QWidget& widget, QColor background, QColor text) {
 } // namespace
 
 PlayerWindow::PlayerWindow(MpvEngine& engine, QWidget* parent)
-    : QWidget(parent), video_(engine, this) {
+    : QWidget(parent), video_(engine, this), playIcon_(kPictures[0]), pauseIcon_(kPausePicture) {
     setVisible(false);
     setFocusPolicy(Qt::NoFocus);
     Colour(*this, Qt::black, Qt::white);
@@ -116,7 +116,7 @@ void PlayerWindow::SetButtonTexts(const ButtonTexts& texts) {
 }
 
 void PlayerWindow::ShowPauseOnPlayButton(bool pause) {
-    buttons_[0].setIcon(QIcon(pause ? kPausePicture : kPictures[0]));
+    buttons_[0].setIcon(pause ? pauseIcon_ : playIcon_);
 }
 
 void PlayerWindow::StartTimer(int timer, int periodMs) {

@@ -3,6 +3,7 @@
 #include "core/media/IVideoPlayerView.h"
 #include "ui/media/VideoSurface.h"
 
+#include <QIcon>
 #include <QLabel>
 #include <QSlider>
 #include <QTimer>
@@ -62,6 +63,9 @@ private:
     QSlider volume_;
     QSlider zoom_;
     QSlider progress_;
+    // The play button's two pictures, loaded once: the refresh asks for one twice a second.
+    QIcon playIcon_;
+    QIcon pauseIcon_;
     QTimer refreshTimer_;
     QTimer slideTimer_;
 };

@@ -37,6 +37,19 @@ template <typename Condition> bool WaitFor(Condition condition) {
     return true;
 }
 
+// Gives the host link its send opportunities, as timer 1 does, until `host` has `count` bytes or
+// 50 ticks have passed.
+Bytes ReceiveOverTicks(HostLink& link, test::TcpTestClient& host, std::size_t count,
+                       std::chrono::milliseconds tick = 100ms) {
+    Bytes received;
+    for (int n = 0; n < 50 && received.size() < count; ++n) {
+        link.OnTimer1Tick();
+        const Bytes more = host.Receive(count - received.size(), tick);
+        received.insert(received.end(), more.begin(), more.end());
+    }
+    return received;
+}
+
 // Holds the receive thread for the whole tone, as the real beeper does, and tells whether the
 // tone was cut short.
 class HeldTones : public test::RecordingBeeper {
@@ -112,12 +125,7 @@ TEST_F(HostCommandsOverTcpTest, QueriesAreAnsweredOnTheNextTick) {
     ASSERT_TRUE(WaitFor([&] { return !cmd.IsInfoScreenPending(); }));
     const Bytes expected = {0x02, 0x01, 0x14, 0x10, 0x03, 0x02, 0x01, 0x2B,
                             0x01, 0x03, 0x02, 0x01, 0x2E, 0x00, 0x00, 0x03};
-    Bytes received;
-    for (int tick = 0; tick < 50 && received.size() < expected.size(); ++tick) {
-        link.OnTimer1Tick();
-        const Bytes more = host->Receive(expected.size() - received.size(), 100ms);
-        received.insert(received.end(), more.begin(), more.end());
-    }
+    const Bytes received = ReceiveOverTicks(link, *host, expected.size());
     EXPECT_EQ(received, expected);
 }
 
@@ -136,12 +144,7 @@ TEST_F(HostCommandsOverTcpTest, LongBeepEndsWhenItsConnectionCloses) {
     EXPECT_TRUE(beeper.endedEarly) << "replacing the host cancelled the beep";
 
     next.Send(Bytes{0x02, 0x01, 0x11, 0x03});
-    Bytes reply;
-    for (int tick = 0; tick < 50 && reply.size() < 5; ++tick) {
-        link.OnTimer1Tick();
-        const Bytes more = next.Receive(5 - reply.size(), 100ms);
-        reply.insert(reply.end(), more.begin(), more.end());
-    }
+    const Bytes reply = ReceiveOverTicks(link, next, 5);
     EXPECT_EQ(test::Hex(reply), "02 01 14 10 03");
 
     next.Send(Bytes{0x02, 0x01, 0x22, 0xF0, 0x0A, 0x03});
@@ -219,12 +222,7 @@ TEST_F(HostCommandsOverTcpTest, QueryBeforeTheAcceptIsAnswered) {
         pollfd pfd{link.Listener().Fd(), POLLIN, 0};
         ASSERT_EQ(::poll(&pfd, 1, 5000), 1);
         link.AcceptHost();
-        Bytes reply;
-        for (int tick = 0; tick < 50 && reply.size() < 5; ++tick) {
-            link.OnTimer1Tick();
-            const Bytes more = next.Receive(5 - reply.size(), 20ms);
-            reply.insert(reply.end(), more.begin(), more.end());
-        }
+        const Bytes reply = ReceiveOverTicks(link, next, 5, 20ms);
         ASSERT_EQ(test::Hex(reply), "02 01 14 10 03") << "round " << round;
     }
 }
@@ -260,12 +258,7 @@ TEST_F(HostCommandsOverTcpTest, MediaFileListAndPlayRequests) {
     Bytes expected = {0x02, 0x01, 0x33, 0x00};
     expected.insert(expected.end(), list.begin(), list.end());
     expected.push_back(0x03);
-    Bytes received;
-    for (int tick = 0; tick < 50 && received.size() < expected.size(); ++tick) {
-        link.OnTimer1Tick();
-        const Bytes more = host->Receive(expected.size() - received.size(), 100ms);
-        received.insert(received.end(), more.begin(), more.end());
-    }
+    const Bytes received = ReceiveOverTicks(link, *host, expected.size());
     EXPECT_EQ(test::Hex(received), test::Hex(expected));
 
     RecordingMediaSink sink;
