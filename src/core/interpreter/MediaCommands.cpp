@@ -14,9 +14,10 @@ namespace {
 
 constexpr std::size_t kPlayListOffset = 8;
 constexpr std::uint8_t kEntryEnd = 0x0D;
-// A list text this long still fits the reply area with its envelope; a longer one is cut shorter.
-constexpr std::size_t kLongestWholeList = 3067;
-constexpr std::size_t kCutList = 3066;
+// A list text this long still fits the reply area with its five envelope bytes; a longer one is
+// cut one byte shorter still, as the station cuts it.
+constexpr std::size_t kLongestWholeList = MediaCommands::kReplyArea - 5;
+constexpr std::size_t kCutList = kLongestWholeList - 1;
 
 } // namespace
 
