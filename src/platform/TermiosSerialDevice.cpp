@@ -179,8 +179,7 @@ std::string TermiosSerialDevice::DevicePath(int port) {
 
 void TermiosSerialDevice::Open(int port, const SerialLineSettings& line) {
     Close();
-    // Non-blocking only while opening, so the open does not wait for a modem's carrier.
-    UniqueFd fd(::open(DevicePath(port).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    UniqueFd fd = OpenDescriptor(port);
     if (!fd.Valid()) {
         ThrowErrno();
     }
@@ -202,6 +201,11 @@ void TermiosSerialDevice::Open(int port, const SerialLineSettings& line) {
     if (::tcsetattr(fd_.Get(), TCSANOW, &tio) != 0) {
         ThrowErrno();
     }
+}
+
+UniqueFd TermiosSerialDevice::OpenDescriptor(int port) {
+    // Non-blocking only while opening, so the open does not wait for a modem's carrier.
+    return UniqueFd(::open(DevicePath(port).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
 }
 
 void TermiosSerialDevice::Close() {

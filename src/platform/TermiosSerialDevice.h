@@ -30,6 +30,10 @@ public:
     SerialQueueStatus QueryStatus() override;
     void SetTimeouts(const SerialTimeouts& timeouts) override;
 
+protected:
+    // The descriptor Open sets up for COM `port`, invalid with errno set when there is none.
+    virtual UniqueFd OpenDescriptor(int port);
+
 private:
     UniqueFd fd_;
     SerialTimeouts timeouts_;

@@ -19,6 +19,8 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent)
       cmd_(textScreen_, statusLine_, hostLink_, serialDevices_, beeper_),
       hostLink_(cmd_, ui_, *this),
       keyboard_(hostLink_, static_cast<std::uint8_t>(cmd_.StationAddress()), *this, player_) {
+    // The COM numbers the setup dialog offers: their pseudo-terminals' paths are known at once.
+    serialDevices_.Prepare(1, kSetupComPorts);
     setWindowTitle("QX4400");
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);

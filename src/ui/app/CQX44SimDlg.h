@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/common/SteadyClock.h"
+#include "core/devices/DeviceControlCommands.h"
+#include "core/devices/SerialDeviceRouter.h"
 #include "core/hostlink/HostLink.h"
 #include "core/hostlink/IHostLinkEvents.h"
 #include "core/interpreter/CVantorCmd.h"
@@ -15,6 +17,7 @@
 #include "core/screen/StationInfoScreen.h"
 #include "core/screen/StatusIndicators.h"
 #include "platform/AlsaBeeper.h"
+#include "platform/PseudoTerminalFactory.h"
 #include "platform/TermiosSerialDeviceFactory.h"
 #include "ui/app/QtUiThread.h"
 #include "ui/app/TerminalKeyboard.h"
@@ -50,6 +53,7 @@ public:
     static constexpr int kStatusLineHeight = 60;
     // How long the start waits for the window system to put the window on the screen.
     static constexpr int kShownWaitMs = 1000;
+    static constexpr int kSetupComPorts = 8;
 
     explicit CQX44SimDlg(QWidget* parent = nullptr);
     ~CQX44SimDlg() override;
@@ -67,6 +71,8 @@ public:
     const MediaRequests& Media() const { return media_; }
     // The local browser last opened, or nullptr.
     const CLocalVideoDlg* LocalBrowser() const { return localBrowser_.get(); }
+    // The control port's `serial` and `printer` commands on this station's devices.
+    DeviceControlCommands& DeviceCommands() { return deviceCommands_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -118,7 +124,11 @@ private:
     StationInfoScreen stationInfo_{textScreen_, statusLine_};
     // Main/StatusLn, read once at construction.
     bool statusLineShown_;
-    TermiosSerialDeviceFactory serialDevices_;
+    TermiosSerialDeviceFactory machineSerialDevices_;
+    PseudoTerminalFactory pseudoTerminals_;
+    // The program's own devices live here for the whole run, beyond any port's closing.
+    SerialDeviceRouter serialDevices_{machineSerialDevices_, pseudoTerminals_};
+    DeviceControlCommands deviceCommands_{serialDevices_};
     AlsaBeeper beeper_;
     // The interpreter outlives the host link, whose receive thread calls into it.
     CVantorCmd cmd_;

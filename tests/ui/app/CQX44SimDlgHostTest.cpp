@@ -28,12 +28,15 @@ using uitest::WaitUntil;
 // The terminal as it runs, with a real host on 127.0.0.1 and the offscreen platform.
 class CQX44SimDlgHostTest : public ::testing::Test {
 protected:
-    explicit CQX44SimDlgHostTest(const std::string& moreSettings = {}) {
+    // `ports` is the [Ports] section's lines; by default COM1 and COM2 are absent devices.
+    explicit CQX44SimDlgHostTest(const std::string& moreSettings = {}, std::string ports = {}) {
         uitest::EnsureApplication();
-        test::TempDir::WriteText(dir.File("setting.txt"),
-                                 "[Net]\nPortNum=" + std::to_string(port) +
-                                     "\n[Main]\nBeeping=0\n[Ports]\nCOM1=" + dir.File("none1") +
-                                     "\nCOM2=" + dir.File("none2") + "\n" + moreSettings);
+        if (ports.empty()) {
+            ports = "COM1=" + dir.File("none1") + "\nCOM2=" + dir.File("none2") + "\n";
+        }
+        test::TempDir::WriteText(dir.File("setting.txt"), "[Net]\nPortNum=" + std::to_string(port) +
+                                                              "\n[Main]\nBeeping=0\n" +
+                                                              moreSettings + "[Ports]\n" + ports);
         CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
         window = std::make_unique<CQX44SimDlg>();
         window->resize(1024, 768);
@@ -456,6 +459,49 @@ TEST(CQX44SimDlgListenerTest, PortInUseIsToldOnceAndTheTerminalRunsOn) {
                   "TCP port: " + std::to_string(occupier.Port()) + "\n");
     }
     CQX44Setting::SetFilePathOverride({});
+}
+
+// The program's own devices behind the ports: virtual serial devices on COM1 and COM2 and the
+// receipt printer on COM3, used by a real host and driven by the control port's commands.
+class VirtualDevicesTest : public CQX44SimDlgHostTest {
+protected:
+    VirtualDevicesTest()
+        : CQX44SimDlgHostTest("UsbEnabled=1\nUsbMap=3\n",
+                              "COM1=virtual\nCOM2=virtual\nCOM3=printer\n") {}
+
+    DeviceControlCommands& Commands() { return window->DeviceCommands(); }
+};
+
+TEST_F(VirtualDevicesTest, PrinterMakesReceiptsAndTheHostSeesItsState) {
+    auto host = Connect();
+    host->Send(Bytes{0x02, 0x01, 0x50, 9, 'H', 'e', 'l', 'l', 'o', '\n', 0x1D, 'V', 0, 0x03});
+    EXPECT_EQ(test::Hex(Receive(*host, 4)), "02 01 35 03");
+    const auto status = [&] {
+        host->Send(Bytes{0x02, 0x01, 0x42, 0xFE, 0x03});
+        return test::Hex(Receive(*host, 6));
+    };
+    EXPECT_EQ(status(), "02 01 34 FE 00 03");
+    EXPECT_EQ(Commands().Printer("").ToLine(),
+              "{\"ok\":true,\"port\":3,\"state\":\"ready\",\"receipts\":[\"Hello\"],"
+              "\"current\":\"\",\"dropped\":0}\n");
+
+    EXPECT_TRUE(Commands().Printer("set cover-open").IsOk());
+    EXPECT_EQ(status(), "02 01 34 FE FF 03");
+    EXPECT_TRUE(Commands().Printer("set ready").IsOk());
+    EXPECT_EQ(status(), "02 01 34 FE 00 03") << "the printer closed as not ready opens again";
+    EXPECT_NE(Commands().Printer("take").ToLine().find("[\"Hello\"]"), std::string::npos);
+}
+
+TEST_F(VirtualDevicesTest, SerialBytesTravelBetweenHostAndDevice) {
+    auto host = Connect();
+    EXPECT_TRUE(Commands().Serial("2 send AB").IsOk());
+    EXPECT_EQ(test::Hex(Receive(*host, 10)), "02 01 22 41 03 02 01 22 42 03");
+
+    host->Send(Bytes{0x02, 0x01, 0x0F, 0x03, 'x', 'y', 'z', 0x03});
+    EXPECT_EQ(test::Hex(Receive(*host, 4)), "02 01 35 03");
+    EXPECT_EQ(Commands().Serial("1").ToLine(),
+              "{\"ok\":true,\"port\":1,\"kind\":\"virtual\",\"open\":true,\"text\":\"xyz\","
+              "\"hex\":\"78 79 7A\",\"dropped\":0}\n");
 }
 
 } // namespace
