@@ -34,8 +34,10 @@ public:
     // The receipt printed so far and not yet cut.
     const std::string& Current() const { return text_; }
 
-private:
+    // One row of the command table: a command and how its parameters and data are taken.
     struct Rule;
+
+private:
 
     void Plain(std::uint8_t byte);
     void CommandByte(std::uint8_t byte);
