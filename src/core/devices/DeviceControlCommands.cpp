@@ -1,5 +1,6 @@
 #include "core/devices/DeviceControlCommands.h"
 
+#include "core/devices/HexText.h"
 #include "core/devices/SerialDeviceRouter.h"
 #include "core/devices/VirtualPrinter.h"
 #include "core/devices/VirtualSerialDevice.h"
@@ -7,7 +8,6 @@
 #include "core/media/Windows1252.h"
 
 #include <charconv>
-#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -72,18 +72,6 @@ std::optional<std::vector<std::uint8_t>> ParseHex(std::string_view text) {
     return bytes;
 }
 
-std::string Hex(std::string_view bytes) {
-    std::string hex;
-    hex.reserve(bytes.size() * 3);
-    for (const char c : bytes) {
-        char digits[4];
-        std::snprintf(digits, sizeof digits, hex.empty() ? "%02X" : " %02X",
-                      static_cast<unsigned char>(c));
-        hex += digits;
-    }
-    return hex;
-}
-
 std::span<const std::uint8_t> AsBytes(std::string_view text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
@@ -117,7 +105,7 @@ ControlReply DeviceControlCommands::Serial(std::string_view arguments) {
         if (virtualDevice != nullptr) {
             const auto record = virtualDevice->WrittenSoFar();
             reply.AddText("text", Windows1252::ToUtf8(AsBytes(record.bytes)))
-                .AddText("hex", Hex(record.bytes))
+                .AddText("hex", HexText(AsBytes(record.bytes)))
                 .AddNumber("dropped", static_cast<std::int64_t>(record.dropped));
         }
         if (device && !device->Path().empty()) {

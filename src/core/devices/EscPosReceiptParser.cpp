@@ -1,9 +1,9 @@
 #include "core/devices/EscPosReceiptParser.h"
 
+#include "core/devices/HexText.h"
 #include "core/media/Windows1252.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace qx44 {
 
@@ -253,13 +253,7 @@ void EscPosReceiptParser::Append(std::string_view text) {
 }
 
 void EscPosReceiptParser::AppendHex(std::span<const std::uint8_t> bytes) {
-    std::string shown = "[";
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        char digits[4];
-        std::snprintf(digits, sizeof digits, i == 0 ? "%02X" : " %02X", bytes[i]);
-        shown += digits;
-    }
-    Append(shown + "]");
+    Append("[" + HexText(bytes) + "]");
 }
 
 void EscPosReceiptParser::Cut() {

@@ -38,7 +38,6 @@ public:
     struct Rule;
 
 private:
-
     void Plain(std::uint8_t byte);
     void CommandByte(std::uint8_t byte);
     // The length of the command's head (prefix, code, parameters) as far as its bytes tell.

@@ -1,18 +1,18 @@
 #include "core/devices/PrinterState.h"
 
-#include <utility>
+#include "core/devices/NameTable.h"
 
 namespace qx44 {
 
 namespace {
 
-constexpr std::array<std::pair<PrinterState, std::string_view>, 5> kNames = {{
+constexpr NameTable<PrinterState, 5> kNames({{
     {PrinterState::Ready, "ready"},
     {PrinterState::Offline, "offline"},
     {PrinterState::CoverOpen, "cover-open"},
     {PrinterState::PaperNearEnd, "paper-near-end"},
     {PrinterState::PaperEnd, "paper-end"},
-}};
+}});
 
 // Byte 0: bit 4 always set, 0x08 off-line, 0x20 cover open; byte 2: 0x03 paper near its end,
 // 0x0C paper out.
@@ -25,21 +25,11 @@ constexpr std::uint8_t kPaperEnd = 0x0C;
 } // namespace
 
 std::optional<PrinterState> ParsePrinterState(std::string_view name) {
-    for (const auto& [state, known] : kNames) {
-        if (known == name) {
-            return state;
-        }
-    }
-    return std::nullopt;
+    return kNames.Find(name);
 }
 
 std::string_view PrinterStateName(PrinterState state) {
-    for (const auto& [known, name] : kNames) {
-        if (known == state) {
-            return name;
-        }
-    }
-    return "ready";
+    return kNames.NameOf(state);
 }
 
 std::array<std::uint8_t, 4> PrinterStatusBlock(PrinterState state) {

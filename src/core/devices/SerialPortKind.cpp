@@ -1,40 +1,31 @@
 #include "core/devices/SerialPortKind.h"
 
+#include "core/devices/NameTable.h"
 #include "core/settings/CQX44Setting.h"
 
-#include <array>
 #include <string>
-#include <utility>
 
 namespace qx44 {
 
 namespace {
 
-constexpr std::array<std::pair<SerialPortKind, std::string_view>, 4> kNames = {{
+constexpr NameTable<SerialPortKind, 4> kNames({{
     {SerialPortKind::Device, "device"},
     {SerialPortKind::Virtual, "virtual"},
     {SerialPortKind::Pty, "pty"},
     {SerialPortKind::Printer, "printer"},
-}};
+}});
 
 } // namespace
 
 SerialPortKind ParseSerialPortKind(std::string_view value) {
-    for (const auto& [kind, name] : kNames) {
-        if (kind != SerialPortKind::Device && name == value) {
-            return kind;
-        }
-    }
-    return SerialPortKind::Device;
+    // "device" is what a device path is, not a value that names it.
+    const auto kind = kNames.Find(value);
+    return kind && *kind != SerialPortKind::Device ? *kind : SerialPortKind::Device;
 }
 
 std::string_view SerialPortKindName(SerialPortKind kind) {
-    for (const auto& [known, name] : kNames) {
-        if (known == kind) {
-            return name;
-        }
-    }
-    return "device";
+    return kNames.NameOf(kind);
 }
 
 SerialPortKind ConfiguredPortKind(int port) {
