@@ -101,7 +101,10 @@ ControlReply DeviceControlCommands::Serial(std::string_view arguments) {
     if (action.empty()) {
         ControlReply reply = ControlReply::Ok();
         reply.AddNumber("port", *port).AddText("kind", SerialPortKindName(kind));
-        reply.AddBool("open", device && device->IsHeld());
+        // A machine device is made afresh by each port that opens it: it has no one state to show.
+        if (device) {
+            reply.AddBool("open", device->IsHeld());
+        }
         if (virtualDevice != nullptr) {
             const auto record = virtualDevice->WrittenSoFar();
             reply.AddText("text", Windows1252::ToUtf8(AsBytes(record.bytes)))

@@ -73,8 +73,7 @@ TEST_F(DeviceControlCommandsTest, VirtualSerialRecordsAndSends) {
     second.Write(Bytes(VirtualSerialDevice::kLogBytes, 'z'));
     const std::string record = commands.Serial("1").ToLine();
     EXPECT_NE(record.find("\"dropped\":3}"), std::string::npos) << record.substr(0, 80);
-    EXPECT_EQ(commands.Serial("2").ToLine(),
-              "{\"ok\":true,\"port\":2,\"kind\":\"device\",\"open\":false}\n");
+    EXPECT_EQ(commands.Serial("2").ToLine(), "{\"ok\":true,\"port\":2,\"kind\":\"device\"}\n");
 
     for (const char* bad : {"", "x", "0", "257", "1 bogus", "1 send", "1 sendhex 4", "1 sendhex zz",
                             "1 sendhex", "2 send AB", "4"}) {
