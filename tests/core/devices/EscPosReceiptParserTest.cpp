@@ -69,6 +69,11 @@ const Case kCases[] = {
      ""},
 };
 
+// Names the case in failure messages instead of dumping its bytes.
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class EscPosReceiptParserTest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(EscPosReceiptParserTest, StreamBecomesReceipts) {
