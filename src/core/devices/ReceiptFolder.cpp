@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qx44 {
@@ -51,7 +52,8 @@ std::string ReceiptFolder::Save(std::string_view receipt) {
         return fail("mkstemp");
     }
     const std::string text = std::string(receipt) + "\n";
-    if (!WriteAll(fd.Get(), text) || ::fsync(fd.Get()) != 0) {
+    // mkstemp makes the file private; a receipt is for whoever reads the folder.
+    if (::fchmod(fd.Get(), 0644) != 0 || !WriteAll(fd.Get(), text) || ::fsync(fd.Get()) != 0) {
         const std::string result = fail("write");
         ::unlink(temporary.c_str());
         return result;
