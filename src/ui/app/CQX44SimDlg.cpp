@@ -42,6 +42,8 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent)
 }
 
 CQX44SimDlg::~CQX44SimDlg() {
+    // Control clients' last replies go out before the station they ask about goes.
+    controlServer_.reset();
     // The notifier must go before the listening socket it watches; the receive thread, which
     // posts media requests, before the player they reach.
     acceptNotifier_.reset();
@@ -66,7 +68,26 @@ void CQX44SimDlg::Initialise() {
     player_.SetSlideSeconds(settings.GetAuto() ? settings.GetAtSecs() : -1);
     media_.SetMediaSwitch(settings.GetEnVideo());
     localFolder_ = settings.GetFolder();
+    StartControlPort();
     setFocus();
+}
+
+void CQX44SimDlg::StartControlPort() {
+    const CQX44Setting settings;
+    const int port = controlPort_.value_or(settings.ReadInt("Control", "Port", 0));
+    if (port == 0) {
+        return;
+    }
+    if (port < 0 || port > 0xFFFF) {
+        Log::Error(LogArea::Host, "cannot listen for control clients: port " +
+                                      std::to_string(port) + " is not a TCP port number");
+        return;
+    }
+    controlServer_ = std::make_unique<ControlServer>(controlCommands_, ui_,
+                                                     settings.ReadString("Control", "Token", ""));
+    if (!controlServer_->Start(static_cast<std::uint16_t>(port))) {
+        controlServer_.reset();
+    }
 }
 
 bool CQX44SimDlg::StartListening() {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/common/SteadyClock.h"
+#include "core/control/ControlCommands.h"
+#include "core/control/ControlServer.h"
 #include "core/hostlink/HostLink.h"
 #include "core/hostlink/IHostLinkEvents.h"
 #include "core/interpreter/CVantorCmd.h"
@@ -16,6 +18,7 @@
 #include "core/screen/StatusIndicators.h"
 #include "platform/AlsaBeeper.h"
 #include "platform/TermiosSerialDeviceFactory.h"
+#include "ui/app/QtControlStation.h"
 #include "ui/app/QtUiThread.h"
 #include "ui/app/TerminalKeyboard.h"
 #include "ui/media/CLocalVideoDlg.h"
@@ -29,6 +32,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 namespace qx44 {
 
@@ -56,6 +60,10 @@ public:
 
     // Once the window is placed: listener, timers, start tone, information screen, settings.
     void Initialise();
+    // The control port's port instead of Control/Port's; call before Initialise.
+    void SetControlPort(int port) { controlPort_ = port; }
+    // Where the program adds control commands of its own (the devices').
+    ControlCommands& Control() { return controlCommands_; }
 
     const CConsoleWin& TextScreen() const { return textScreen_; }
     const CVantorBar& StatusLine() const { return statusLine_; }
@@ -81,6 +89,7 @@ protected:
 
 private:
     bool StartListening();
+    void StartControlPort();
     void PaintStatusLineNow();
     void LayOutScreens();
     void OnTimer1();
@@ -136,6 +145,10 @@ private:
     std::string localFolder_;
     // Kept until the next one opens; it uses the keyboard's key-state table, so it goes first.
     std::unique_ptr<CLocalVideoDlg> localBrowser_;
+    QtControlStation controlStation_{*this, textScreen_, statusLine_, hostLink_, *this};
+    ControlCommands controlCommands_{controlStation_};
+    std::optional<int> controlPort_;
+    std::unique_ptr<ControlServer> controlServer_;
 };
 
 } // namespace qx44
