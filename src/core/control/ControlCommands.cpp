@@ -197,7 +197,9 @@ ControlReply ControlCommands::Type(std::string_view arguments) {
     for (const char c : arguments) {
         const auto character = KeyNames::ForCharacter(c);
         if (!character) {
-            return ControlReply::Error("no US key types " + ControlReply::Quote({&c, 1}));
+            char code[8];
+            std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned char>(c));
+            return ControlReply::Error(std::string("no US key types byte ") + code);
         }
         typed.push_back(*character);
     }
