@@ -4,6 +4,7 @@
 #include "core/control/IControlStation.h"
 #include "core/keyboard/KeyNames.h"
 #include "core/screen/CVantor256Attr.h"
+#include "core/screen/IScreenMouse.h"
 #include "core/screen/MouseForwarder.h"
 #include "core/screen/ScreenDump.h"
 
@@ -57,7 +58,8 @@ ControlReply OffScreen(const ScreenSnapshot& screen) {
 
 } // namespace
 
-ControlCommands::ControlCommands(IControlStation& station) : station_(station) {
+ControlCommands::ControlCommands(IControlStation& station, IScreenMouse& mouse)
+    : station_(station), mouse_(mouse) {
     const auto bind = [this](auto method, auto... flags) {
         return [this, method, flags...](std::string_view arguments) {
             return (this->*method)(arguments, flags...);
@@ -239,11 +241,11 @@ ControlReply ControlCommands::Click(std::string_view arguments, bool doubleClick
     // As the mouse reports it: presses on the status line name row 255, releases row 0.
     const auto [column, row] = *cell;
     const int pressRow = onStatus ? MouseForwarder::kOneRowScreenRow : row;
-    station_.MouseDown(column, pressRow);
-    station_.MouseUp(column, row);
+    mouse_.MouseDown(column, pressRow);
+    mouse_.MouseUp(column, row);
     if (doubleClick) {
-        station_.MouseDoubleClick(column, pressRow);
-        station_.MouseUp(column, row);
+        mouse_.MouseDoubleClick(column, pressRow);
+        mouse_.MouseUp(column, row);
     }
     return ControlReply::Ok();
 }

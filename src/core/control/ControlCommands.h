@@ -11,6 +11,7 @@
 namespace qx44 {
 
 class IControlStation;
+class IScreenMouse;
 
 // The control port's commands that act on the station. Each runs on the UI thread and answers
 // with one reply; `wait`, `auth` and `quit` belong to the connection and are only listed here.
@@ -20,7 +21,8 @@ public:
     // The rest of the line after the command word and its blanks.
     using Handler = std::function<ControlReply(std::string_view arguments)>;
 
-    explicit ControlCommands(IControlStation& station);
+    // Clicks go to `mouse` as the screen windows report real ones.
+    ControlCommands(IControlStation& station, IScreenMouse& mouse);
 
     // A later command of the same name replaces the earlier one; `usage` is its line in `help`.
     void Register(std::string name, std::string usage, Handler handler);
@@ -47,6 +49,7 @@ private:
     ControlReply KeyList(std::string_view arguments) const;
 
     IControlStation& station_;
+    IScreenMouse& mouse_;
     std::vector<Command> commands_;
 };
 

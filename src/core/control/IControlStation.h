@@ -19,8 +19,8 @@ struct HostLinkState {
     std::uint64_t messagesOut = 0;
 };
 
-// What the control port's commands need from the running station; the main window implements
-// it, and every call comes on the UI thread.
+// What the control port's commands need from the running station besides the mouse receiver the
+// screen windows report clicks to; every call comes on the UI thread.
 class IControlStation {
 public:
     virtual ~IControlStation() = default;
@@ -30,10 +30,6 @@ public:
     virtual HostLinkState HostState() const = 0;
     // As the real key would: through the window that has the keyboard and the key routing.
     virtual void InjectKey(const NamedKey& key, bool down) = 0;
-    // As the left button would at that cell; row 255 is the status line's (see MouseForwarder).
-    virtual void MouseDown(int column, int row) = 0;
-    virtual void MouseUp(int column, int row) = 0;
-    virtual void MouseDoubleClick(int column, int row) = 0;
     // A PNG of what the window shows; an error text, empty when saved.
     virtual std::string SavePicture(const std::string& path) = 0;
     // Ends the program as SIGTERM does, once the current replies are out.

@@ -145,8 +145,8 @@ private:
     std::string localFolder_;
     // Kept until the next one opens; it uses the keyboard's key-state table, so it goes first.
     std::unique_ptr<CLocalVideoDlg> localBrowser_;
-    QtControlStation controlStation_{*this, textScreen_, statusLine_, hostLink_, *this};
-    ControlCommands controlCommands_{controlStation_};
+    QtControlStation controlStation_{*this, textScreen_, statusLine_, hostLink_};
+    ControlCommands controlCommands_{controlStation_, *this};
     std::optional<int> controlPort_;
     std::unique_ptr<ControlServer> controlServer_;
 };

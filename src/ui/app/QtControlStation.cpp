@@ -4,7 +4,6 @@
 #include "core/keyboard/KeyNames.h"
 #include "core/keyboard/PcKeyTable.h"
 #include "core/screen/CDosScreen.h"
-#include "core/screen/IScreenMouse.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -14,10 +13,8 @@
 namespace qx44 {
 
 QtControlStation::QtControlStation(QWidget& window, const CDosScreen& textScreen,
-                                   const CDosScreen& statusLine, const HostLink& link,
-                                   IScreenMouse& mouse)
-    : window_(window), textScreen_(textScreen), statusLine_(statusLine), link_(link),
-      mouse_(mouse) {}
+                                   const CDosScreen& statusLine, const HostLink& link)
+    : window_(window), textScreen_(textScreen), statusLine_(statusLine), link_(link) {}
 
 ScreenSnapshot QtControlStation::TextScreen() const {
     return textScreen_.Snapshot();
@@ -44,18 +41,6 @@ void QtControlStation::InjectKey(const NamedKey& key, bool down) {
                     key.evdev + PcKeyTable::kX11Offset, 0, 0);
     QWidget* target = QApplication::focusWidget();
     QApplication::sendEvent(target != nullptr ? target : &window_, &event);
-}
-
-void QtControlStation::MouseDown(int column, int row) {
-    mouse_.MouseDown(column, row);
-}
-
-void QtControlStation::MouseUp(int column, int row) {
-    mouse_.MouseUp(column, row);
-}
-
-void QtControlStation::MouseDoubleClick(int column, int row) {
-    mouse_.MouseDoubleClick(column, row);
 }
 
 std::string QtControlStation::SavePicture(const std::string& path) {

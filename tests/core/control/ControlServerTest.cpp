@@ -4,6 +4,7 @@
 #include "core/control/IControlStation.h"
 #include "core/keyboard/KeyNames.h"
 #include "core/keyboard/PcKeyTable.h"
+#include "core/screen/IScreenMouse.h"
 #include "support/ControlClient.h"
 #include "support/FreePort.h"
 #include "support/TestUiThread.h"
@@ -19,7 +20,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // A station of 80 x 25 cells showing "hello" at column 3 of row 1; it notes keys and clicks.
-class FakeStation : public IControlStation {
+class FakeStation : public IControlStation, public IScreenMouse {
 public:
     ScreenSnapshot TextScreen() const override {
         ScreenSnapshot screen{80, 25, std::vector<ScreenSnapshot::Cell>(80 * 25), {}};
@@ -82,7 +83,7 @@ protected:
     }
 
     FakeStation station_;
-    ControlCommands commands_{station_};
+    ControlCommands commands_{station_, station_};
     test::TestUiThread ui_;
     std::uint16_t port_ = test::FreePort();
     std::unique_ptr<ControlServer> server_;
