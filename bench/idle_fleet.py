@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Idle cost of a fleet: N headless stations (default 50), each with a connected host that has
 been answered once and then stays silent. Prints the stations' total CPU time over a window of
-SECONDS (default 10) as a share of one core, and each station's resident memory.
+SECONDS (default 10) as a share of one core, and each station's resident memory: RSS, which
+counts every shared library page in every station, and PSS, which shares them out.
 
 Usage: bench/idle_fleet.py [N] [SECONDS] [PATH_TO_QX44SIM]   (default: build/src/ui/qx44sim)
 """
@@ -15,10 +16,16 @@ import time
 IDENTITY_QUERY = bytes([0x02, 0x01, 0x11, 0x03])
 
 
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
+def free_ports(count):
+    """Distinct ports nobody listens on: each probe stays bound until all are chosen."""
+    probes = [socket.socket() for _ in range(count)]
+    try:
+        for probe in probes:
+            probe.bind(("127.0.0.1", 0))
+        return [probe.getsockname()[1] for probe in probes]
+    finally:
+        for probe in probes:
+            probe.close()
 
 
 def connect(port, timeout=120):
@@ -38,12 +45,20 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
-def resident_mib(pid):
-    with open(f"/proc/{pid}/status") as f:
+def memory_mib(pid):
+    """(RSS, PSS) in MiB."""
+    found = {}
+    with open(f"/proc/{pid}/smaps_rollup") as f:
         for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1]) / 1024
-    return 0.0
+            key, _, rest = line.partition(":")
+            if key in ("Rss", "Pss"):
+                found[key] = int(rest.split()[0]) / 1024
+    return found.get("Rss", 0.0), found.get("Pss", 0.0)
+
+
+def spread(values):
+    return (f"min {min(values):.1f} MiB, mean {sum(values) / len(values):.1f} MiB, "
+            f"max {max(values):.1f} MiB")
 
 
 def main():
@@ -53,16 +68,17 @@ def main():
     program = sys.argv[3] if len(sys.argv) > 3 else os.path.join(
         here, "..", "build", "src", "ui", "qx44sim")
     stations, hosts = [], []
+    ports = free_ports(2 * count)
     with tempfile.TemporaryDirectory() as root:
         try:
             for i in range(count):
                 folder = os.path.join(root, f"station-{i + 1}")
                 os.mkdir(folder)
-                port = free_port()
+                port, control = ports[2 * i], ports[2 * i + 1]
                 settings = os.path.join(folder, "setting.txt")
                 with open(settings, "w") as f:
                     f.write(f"[Net]\nPortNum={port}\n[Main]\nBeeping=0\n"
-                            f"[Control]\nPort={free_port()}\n")
+                            f"[Control]\nPort={control}\n")
                 stations.append(subprocess.Popen(
                     [program, "--headless", "--settings", settings], cwd=folder))
                 hosts.append(port)
@@ -80,14 +96,14 @@ def main():
             time.sleep(seconds)
             after = [cpu_seconds(s.pid) for s in stations]
             elapsed = time.monotonic() - start
-            rss = [resident_mib(s.pid) for s in stations]
+            memory = [memory_mib(s.pid) for s in stations]
             used = sum(after) - sum(before)
             print(f"stations: {count}, each with an idle connected host")
             print(f"CPU over {elapsed:.1f} s: {used:.2f} s in total = "
                   f"{100 * used / elapsed:.2f} % of one core "
                   f"(busiest station {100 * max(a - b for a, b in zip(after, before)) / elapsed:.2f} %)")
-            print(f"RSS per station: min {min(rss):.1f} MiB, mean {sum(rss) / len(rss):.1f} MiB, "
-                  f"max {max(rss):.1f} MiB")
+            print(f"RSS per station: {spread([rss for rss, _ in memory])}")
+            print(f"PSS per station: {spread([pss for _, pss in memory])}")
             print(f"load average before the window: {load_before[0]:.2f} {load_before[1]:.2f} "
                   f"{load_before[2]:.2f} on {os.cpu_count()} cores")
         finally:
