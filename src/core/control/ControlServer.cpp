@@ -8,6 +8,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <netinet/in.h>
 #include <poll.h>
 #include <ranges>
@@ -108,11 +109,11 @@ void ControlServer::PollOnce() {
         const auto next = std::ranges::min(
             clients_ | std::views::filter([](const Client& c) { return c.wait.has_value(); }) |
             std::views::transform([](const Client& c) { return c.wait->Deadline(); }));
-        const auto untilProbe = lastProbe_ + kProbeInterval;
-        const auto wakeAt = std::min(next, untilProbe);
+        // A probe on its way signals the wake-up when it arrives; until then only deadlines count.
+        const auto wakeAt = probeRequested_ ? next : std::min(next, lastProbe_ + kProbeInterval);
         timeout = static_cast<int>(std::clamp<long long>(
             std::chrono::ceil<std::chrono::milliseconds>(wakeAt - Clock::now()).count(), 0,
-            kProbeInterval.count()));
+            std::numeric_limits<int>::max()));
     }
     if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) {
         return;
