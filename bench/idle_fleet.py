@@ -13,6 +13,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "examples"))
+from drive_station import connect  # noqa: E402  (the example's patient connect, reused)
+
 IDENTITY_QUERY = bytes([0x02, 0x01, 0x11, 0x03])
 
 
@@ -26,17 +29,6 @@ def free_ports(count):
     finally:
         for probe in probes:
             probe.close()
-
-
-def connect(port, timeout=120):
-    deadline = time.monotonic() + timeout
-    while True:
-        try:
-            return socket.create_connection(("127.0.0.1", port))
-        except OSError:
-            if time.monotonic() > deadline:
-                raise
-            time.sleep(0.1)
 
 
 def cpu_seconds(pid):
@@ -83,7 +75,7 @@ def main():
                     [program, "--headless", "--settings", settings], cwd=folder))
                 hosts.append(port)
             for i, port in enumerate(hosts):
-                host = connect(port)
+                host = connect(port, 120)
                 host.settimeout(120)
                 host.sendall(IDENTITY_QUERY)
                 if len(host.recv(16)) == 0:
