@@ -10,7 +10,7 @@ namespace qx44 {
 
 CServerSocket::CServerSocket(UniqueFd socket, IHostMessageSink& sink, std::string transferPath,
                              std::function<void()> peerClosed)
-    : socket_(std::move(socket)), framer_(sink, std::move(transferPath)),
+    : socket_(std::move(socket)), sink_(sink), framer_(*this, std::move(transferPath)),
       peerClosed_(std::move(peerClosed)) {}
 
 CServerSocket::~CServerSocket() {
@@ -30,6 +30,7 @@ void CServerSocket::CloseConnection() {
     }
     closing_.Cancel();
     handlerWaits_.Cancel();
+    closeWake_.Signal();
     if (receiveThread_.joinable()) {
         receiveThread_.join();
     }
@@ -52,11 +53,10 @@ void CServerSocket::ReceiveLoop() {
             return;
         }
         if (heldBack) {
-            closing_.WaitFor(kSendWatch);
+            WaitForSocketOrWake(0);
             continue;
         }
-        pollfd pfd{socket_.Get(), POLLIN, 0};
-        if (::poll(&pfd, 1, kReadPollMs) <= 0) {
+        if (WaitForSocketOrWake(POLLIN) == 0) {
             continue;
         }
         const auto space = buffer.FreeSpace();
@@ -75,6 +75,7 @@ void CServerSocket::ReceiveLoop() {
             ReportPeerClosed();
             return;
         }
+        bytesIn_ += static_cast<std::uint64_t>(n);
         buffer.Advance(static_cast<std::size_t>(n));
         if (!framer_.ProcessReceived(closing_, handlerWaits_)) {
             return;
@@ -89,8 +90,22 @@ bool CServerSocket::IsHeldBack(bool wasHeldBack) const {
 
 void CServerSocket::FinishSending() {
     while (!closing_.IsCancelled() && !sendFailed_ && sendQueue_.Size() > 0) {
-        closing_.WaitFor(kSendWatch);
+        WaitForSocketOrWake(0);
     }
+}
+
+short CServerSocket::WaitForSocketOrWake(short events) {
+    pollfd fds[] = {
+        {closeWake_.Fd(), POLLIN, 0}, {sendWake_.Fd(), POLLIN, 0}, {socket_.Get(), events, 0}};
+    // With no socket events asked for, a hang-up must not end the sleep over and over.
+    const nfds_t count = events == 0 ? 2 : 3;
+    if (::poll(fds, count, -1) <= 0) {
+        return 0;
+    }
+    if (fds[1].revents != 0) {
+        sendWake_.Clear();
+    }
+    return count == 3 ? fds[2].revents : 0;
 }
 
 void CServerSocket::ReportPeerClosed() {
@@ -102,22 +117,42 @@ void CServerSocket::ReportPeerClosed() {
 }
 
 void CServerSocket::WatchForHangUp() {
+    pollfd fds[] = {{closeWake_.Fd(), POLLIN, 0}, {socket_.Get(), POLLRDHUP, 0}};
     while (!closing_.IsCancelled()) {
-        pollfd pfd{socket_.Get(), POLLRDHUP, 0};
-        if (::poll(&pfd, 1, kHangUpPollMs) > 0 && (pfd.revents & (POLLRDHUP | POLLHUP | POLLERR))) {
+        if (::poll(fds, 2, -1) > 0 && (fds[1].revents & (POLLRDHUP | POLLHUP | POLLERR))) {
             handlerWaits_.Cancel();
             return;
         }
     }
 }
 
+void CServerSocket::DispatchHostMessage(std::uint8_t address, std::uint8_t code,
+                                        std::span<const std::uint8_t> message,
+                                        const CancelToken& connectionClosing) {
+    ++messagesIn_;
+    sink_.DispatchHostMessage(address, code, message, connectionClosing);
+}
+
+void CServerSocket::ShowHostPicture(int column, int row, const std::string& path) {
+    sink_.ShowHostPicture(column, row, path);
+}
+
+void CServerSocket::HoldScreenRepaint(bool hold) {
+    sink_.HoldScreenRepaint(hold);
+}
+
 void CServerSocket::QueueBytes(std::span<const std::uint8_t> bytes) {
+    ++messagesOut_;
     sendQueue_.Append(bytes);
 }
 
 void CServerSocket::FlushSendQueue() {
+    if (sendQueue_.Size() == 0) {
+        return;
+    }
     sendQueue_.Drain(kSendChunk,
                      [this](std::span<const std::uint8_t> bytes) { return SendNow(bytes); });
+    sendWake_.Signal();
 }
 
 std::size_t CServerSocket::SendNow(std::span<const std::uint8_t> bytes) {
@@ -127,6 +162,7 @@ std::size_t CServerSocket::SendNow(std::span<const std::uint8_t> bytes) {
     const ssize_t n =
         ::send(socket_.Get(), bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
     if (n >= 0) {
+        bytesOut_ += static_cast<std::uint64_t>(n);
         return static_cast<std::size_t>(n);
     }
     if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
@@ -135,6 +171,10 @@ std::size_t CServerSocket::SendNow(std::span<const std::uint8_t> bytes) {
     // The connection is broken; its close is on its way and nobody will read these bytes.
     sendFailed_ = true;
     return bytes.size();
+}
+
+CServerSocket::Traffic CServerSocket::GetTraffic() const {
+    return {bytesIn_.load(), bytesOut_.load(), messagesIn_.load(), messagesOut_.load()};
 }
 
 std::string CServerSocket::GetPeerAddress() const {

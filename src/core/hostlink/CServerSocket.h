@@ -2,12 +2,12 @@
 
 #include "core/common/CancelToken.h"
 #include "core/common/UniqueFd.h"
+#include "core/common/WakeFd.h"
 #include "core/hostlink/IHostMessageSink.h"
 #include "core/hostlink/MessageFramer.h"
 #include "core/hostlink/SendQueue.h"
 
 #include <atomic>
-#include <chrono>
 #include <functional>
 #include <span>
 #include <string>
@@ -17,16 +17,22 @@ namespace qx44 {
 
 // One host connection: a receive thread that frames and dispatches what the host sends, and the
 // queue of what the station sends, drained one chunk per send opportunity.
-class CServerSocket {
+class CServerSocket : private IHostMessageSink {
 public:
+    // What went each way on this connection: bytes on the socket, messages handed to the
+    // interpreter and queued for the host.
+    struct Traffic {
+        std::uint64_t bytesIn = 0;
+        std::uint64_t bytesOut = 0;
+        std::uint64_t messagesIn = 0;
+        std::uint64_t messagesOut = 0;
+    };
+
     static constexpr std::size_t kSendChunk = 256;
     // While more than this waits to go out (50 s of pacing), the host's socket is not read, so
     // TCP holds back a host that asks without reading its answers; reading goes on once half of
     // it has gone. Nothing is dropped, and the station's own sends never wait for it.
     static constexpr std::size_t kSendBound = 64 * 1024;
-    static constexpr int kReadPollMs = 2;
-    static constexpr int kHangUpPollMs = 20;
-    static constexpr std::chrono::milliseconds kSendWatch{10};
 
     // `peerClosed` runs on the receive thread, once, when the host has gone: at once when its
     // connection broke, or, when it only closed its sending side, once what was queued for it
@@ -35,7 +41,7 @@ public:
                   std::function<void()> peerClosed);
     CServerSocket(const CServerSocket&) = delete;
     CServerSocket& operator=(const CServerSocket&) = delete;
-    ~CServerSocket();
+    ~CServerSocket() override;
 
     void StartReceiving();
     // Safe to call more than once; returns after the receive thread has ended.
@@ -46,8 +52,15 @@ public:
     std::size_t QueuedBytes() const { return sendQueue_.Size(); }
 
     std::string GetPeerAddress() const;
+    Traffic GetTraffic() const;
 
 private:
+    void DispatchHostMessage(std::uint8_t address, std::uint8_t code,
+                             std::span<const std::uint8_t> message,
+                             const CancelToken& connectionClosing) override;
+    void ShowHostPicture(int column, int row, const std::string& path) override;
+    void HoldScreenRepaint(bool hold) override;
+
     void ReceiveLoop();
     // Runs beside the receive thread: a host that hangs up while a handler waits (a long beep)
     // cuts the wait short, while everything it sent before hanging up is still handled.
@@ -56,19 +69,32 @@ private:
     bool IsHeldBack(bool wasHeldBack) const;
     void FinishSending();
     void ReportPeerClosed();
+    // Sleeps until `events` come on the socket (none: only a wake-up counts) or a wake-up;
+    // returns the socket's events, 0 after a wake-up.
+    short WaitForSocketOrWake(short events);
 
     UniqueFd socket_;
+    IHostMessageSink& sink_;
     MessageFramer framer_;
     std::function<void()> peerClosed_;
     // Cancelled by CloseConnection: ends the receive loop and any wait inside a handler.
     CancelToken closing_;
     // Cancelled by CloseConnection and by the host hanging up: ends waits inside handlers.
     CancelToken handlerWaits_;
+    // Readable for good once the connection closes: ends both threads' polls.
+    WakeFd closeWake_;
+    // Signalled when the send queue shrinks or a send fails: a held-back receive loop and a
+    // half-closed host's last answers wait on it.
+    WakeFd sendWake_;
     std::thread receiveThread_;
     std::thread hangUpThread_;
     SendQueue sendQueue_;
     // Set by a send that failed for good: the host is gone and nothing queued can reach it.
     std::atomic<bool> sendFailed_{false};
+    std::atomic<std::uint64_t> bytesIn_{0};
+    std::atomic<std::uint64_t> bytesOut_{0};
+    std::atomic<std::uint64_t> messagesIn_{0};
+    std::atomic<std::uint64_t> messagesOut_{0};
 };
 
 } // namespace qx44

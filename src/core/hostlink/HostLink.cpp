@@ -116,6 +116,11 @@ std::string HostLink::PeerAddress() const {
     return connection ? connection->GetPeerAddress() : std::string();
 }
 
+CServerSocket::Traffic HostLink::Traffic() const {
+    auto connection = Current();
+    return connection ? connection->GetTraffic() : CServerSocket::Traffic{};
+}
+
 std::shared_ptr<CServerSocket> HostLink::Current() const {
     std::lock_guard lock(connectionMutex_);
     return connection_;

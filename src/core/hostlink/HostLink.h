@@ -38,6 +38,8 @@ public:
 
     bool HasHost() const;
     std::string PeerAddress() const;
+    // The current connection's traffic; all zero without a host.
+    CServerSocket::Traffic Traffic() const;
 
 private:
     std::shared_ptr<CServerSocket> Current() const;

@@ -136,6 +136,9 @@ void CQX44Flash::OpenTerminal() {
     if (const QScreen* screen = terminal_->screen()) {
         QCursor::setPos(screen->geometry().topRight());
     }
+    if (controlPort_) {
+        terminal_->SetControlPort(*controlPort_);
+    }
     terminal_->Initialise();
     emit TerminalOpened();
 }

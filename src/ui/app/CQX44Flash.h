@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace qx44 {
@@ -32,6 +33,8 @@ public:
 
     // Shows the page and starts the boot delay.
     void Start();
+    // The terminal's control port, instead of the settings' (--control).
+    void SetControlPort(std::optional<int> port) { controlPort_ = port; }
 
     // The texts as shown, by their ids; for the checks of those who look at the page.
     QString TextOf(int id) const;
@@ -63,6 +66,7 @@ private:
     QTimer bootDelay_;
     QTimer hideDelay_;
     std::unique_ptr<CQX44SimDlg> terminal_;
+    std::optional<int> controlPort_;
 };
 
 } // namespace qx44

@@ -37,6 +37,7 @@ int CQX44SimApp::Run(const Options& options) {
     int status = 0;
     {
         CQX44Flash boot(options.windowed);
+        boot.SetControlPort(options.controlPort);
         boot.Start();
         status = QApplication::exec();
     }

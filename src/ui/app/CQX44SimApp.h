@@ -3,6 +3,9 @@
 #include "platform/SingleInstanceLock.h"
 #include "ui/app/QtDisplayInfo.h"
 
+#include <optional>
+#include <string>
+
 namespace qx44 {
 
 // The program's whole life, as the station lives it: one copy per settings file, the station
@@ -14,6 +17,8 @@ public:
         // The settings file named on the command line or in the environment; empty for the
         // default one beside the program.
         std::string settingsFile;
+        // --control PORT, over the settings' Control/Port.
+        std::optional<int> controlPort;
     };
 
     ~CQX44SimApp();

@@ -21,6 +21,12 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent)
       keyboard_(hostLink_, static_cast<std::uint8_t>(cmd_.StationAddress()), *this, player_) {
     // The COM numbers the setup dialog offers: their pseudo-terminals' paths are known at once.
     serialDevices_.Prepare(1, kSetupComPorts);
+    controlCommands_.Register(
+        "serial", std::string(DeviceControlCommands::kSerialUsage),
+        [this](std::string_view arguments) { return deviceCommands_.Serial(arguments); });
+    controlCommands_.Register(
+        "printer", std::string(DeviceControlCommands::kPrinterUsage),
+        [this](std::string_view arguments) { return deviceCommands_.Printer(arguments); });
     setWindowTitle("QX4400");
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -44,6 +50,8 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent)
 }
 
 CQX44SimDlg::~CQX44SimDlg() {
+    // Control clients' last replies go out before the station they ask about goes.
+    controlServer_.reset();
     // The notifier must go before the listening socket it watches; the receive thread, which
     // posts media requests, before the player they reach.
     acceptNotifier_.reset();
@@ -68,7 +76,26 @@ void CQX44SimDlg::Initialise() {
     player_.SetSlideSeconds(settings.GetAuto() ? settings.GetAtSecs() : -1);
     media_.SetMediaSwitch(settings.GetEnVideo());
     localFolder_ = settings.GetFolder();
+    StartControlPort();
     setFocus();
+}
+
+void CQX44SimDlg::StartControlPort() {
+    const CQX44Setting settings;
+    const int port = controlPort_.value_or(settings.ReadInt("Control", "Port", 0));
+    if (port == 0) {
+        return;
+    }
+    if (port < 0 || port > 0xFFFF) {
+        Log::Error(LogArea::Host, "cannot listen for control clients: port " +
+                                      std::to_string(port) + " is not a TCP port number");
+        return;
+    }
+    controlServer_ = std::make_unique<ControlServer>(controlCommands_, ui_,
+                                                     settings.ReadString("Control", "Token", ""));
+    if (!controlServer_->Start(static_cast<std::uint16_t>(port))) {
+        controlServer_.reset();
+    }
 }
 
 bool CQX44SimDlg::StartListening() {

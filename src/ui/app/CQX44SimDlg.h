@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/common/SteadyClock.h"
+#include "core/control/ControlCommands.h"
+#include "core/control/ControlServer.h"
 #include "core/devices/DeviceControlCommands.h"
 #include "core/devices/SerialDeviceRouter.h"
 #include "core/hostlink/HostLink.h"
@@ -19,6 +21,7 @@
 #include "platform/AlsaBeeper.h"
 #include "platform/PseudoTerminalFactory.h"
 #include "platform/TermiosSerialDeviceFactory.h"
+#include "ui/app/QtControlStation.h"
 #include "ui/app/QtUiThread.h"
 #include "ui/app/TerminalKeyboard.h"
 #include "ui/media/CLocalVideoDlg.h"
@@ -32,6 +35,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 namespace qx44 {
 
@@ -60,6 +64,10 @@ public:
 
     // Once the window is placed: listener, timers, start tone, information screen, settings.
     void Initialise();
+    // The control port's port instead of Control/Port's; call before Initialise.
+    void SetControlPort(int port) { controlPort_ = port; }
+    // Where the program adds control commands of its own (the devices').
+    ControlCommands& Control() { return controlCommands_; }
 
     const CConsoleWin& TextScreen() const { return textScreen_; }
     const CVantorBar& StatusLine() const { return statusLine_; }
@@ -87,6 +95,7 @@ protected:
 
 private:
     bool StartListening();
+    void StartControlPort();
     void PaintStatusLineNow();
     void LayOutScreens();
     void OnTimer1();
@@ -146,6 +155,10 @@ private:
     std::string localFolder_;
     // Kept until the next one opens; it uses the keyboard's key-state table, so it goes first.
     std::unique_ptr<CLocalVideoDlg> localBrowser_;
+    QtControlStation controlStation_{*this, textScreen_, statusLine_, hostLink_};
+    ControlCommands controlCommands_{controlStation_, *this};
+    std::optional<int> controlPort_;
+    std::unique_ptr<ControlServer> controlServer_;
 };
 
 } // namespace qx44

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -50,7 +51,11 @@ int main(int argc, char* argv[]) {
                                      "Log what the station ignores or fails to do, on stderr.");
     const QCommandLineOption windowed("windowed", "Run in a normal window, not full screen.");
     const QCommandLineOption settings("settings", "Use FILE as the settings file.", "FILE");
-    parser.addOptions({help, version, verbose, windowed, settings});
+    const QCommandLineOption headless("headless",
+                                      "Run with no display: the screens render off screen.");
+    const QCommandLineOption control(
+        "control", "Serve the control port on PORT (127.0.0.1 and ::1 only; 0: off).", "PORT");
+    parser.addOptions({help, version, verbose, windowed, settings, headless, control});
     // A first look before the application object exists: --version and --help need no display.
     // Qt's own options (-platform ...) are only known once the application has taken them out.
     QStringList arguments;
@@ -71,6 +76,21 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
+    std::optional<int> controlPort;
+    if (parser.isSet(control)) {
+        bool isNumber = false;
+        controlPort = parser.value(control).toInt(&isNumber);
+        if (!isNumber || *controlPort < 0 || *controlPort > 0xFFFF) {
+            Print(stderr, "qx44sim: --control needs a TCP port number, not " +
+                              parser.value(control) + "\n");
+            return 2;
+        }
+    }
+    // The platform is chosen before the application exists, and it overrides the environment.
+    if (parser.isSet(headless)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
     qx44::QtLogSink log;
     QApplication app(argc, argv);
     parser.parse(QCoreApplication::arguments());
@@ -82,6 +102,7 @@ int main(int argc, char* argv[]) {
 
     qx44::CQX44SimApp::Options options;
     options.windowed = parser.isSet(windowed);
+    options.controlPort = controlPort;
     if (parser.isSet(settings)) {
         options.settingsFile = parser.value(settings).toStdString();
         qx44::CQX44Setting::SetFilePathOverride(options.settingsFile);

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/control/ControlReply.h"
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace qx44 {
+
+// What a parked wait looks at, read on the UI thread.
+struct StationProbe {
+    std::string screen;
+    std::string attributes;
+    bool hostConnected = false;
+};
+
+// One `wait` command: `text STRING [SECONDS]`, `host [SECONDS]` or `stable MS [SECONDS]`. It is
+// parked, not run: each fresh probe of the station may finish it, and its deadline ends it with
+// the error "timeout" whether or not probes come.
+class ControlWait {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::seconds kDefaultTimeout{5};
+    static constexpr std::string_view kUsage =
+        "wait text STRING [SECONDS] | wait host [SECONDS] | wait stable MS [SECONDS]";
+
+    static std::variant<ControlWait, ControlReply> Parse(std::string_view arguments,
+                                                         Clock::time_point now);
+
+    // The reply once the wait is over, nothing while it goes on.
+    std::optional<ControlReply> Check(const StationProbe& probe, Clock::time_point now);
+    std::optional<ControlReply> CheckDeadline(Clock::time_point now) const;
+    Clock::time_point Deadline() const { return deadline_; }
+
+private:
+    enum class Kind { Text, Host, Stable };
+
+    ControlWait(Kind kind, Clock::time_point start) : kind_(kind), start_(start) {}
+    ControlReply Done(Clock::time_point now) const;
+
+    Kind kind_;
+    Clock::time_point start_;
+    Clock::time_point deadline_;
+    std::string text_;
+    std::chrono::milliseconds quiet_{0};
+    // For `stable`: the screen last seen and when it last changed.
+    std::optional<std::string> lastScreen_;
+    Clock::time_point lastChange_;
+};
+
+} // namespace qx44

@@ -1,0 +1,59 @@
+#include "ui/app/QtControlStation.h"
+
+#include "core/hostlink/HostLink.h"
+#include "core/keyboard/KeyNames.h"
+#include "core/keyboard/PcKeyTable.h"
+#include "core/screen/CDosScreen.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPixmap>
+#include <QWidget>
+
+namespace qx44 {
+
+QtControlStation::QtControlStation(QWidget& window, const CDosScreen& textScreen,
+                                   const CDosScreen& statusLine, const HostLink& link)
+    : window_(window), textScreen_(textScreen), statusLine_(statusLine), link_(link) {}
+
+ScreenSnapshot QtControlStation::TextScreen() const {
+    return textScreen_.Snapshot();
+}
+
+ScreenSnapshot QtControlStation::StatusLine() const {
+    return statusLine_.Snapshot();
+}
+
+HostLinkState QtControlStation::HostState() const {
+    const auto traffic = link_.Traffic();
+    return {link_.HasHost(),  link_.PeerAddress(), traffic.bytesIn,
+            traffic.bytesOut, traffic.messagesIn,  traffic.messagesOut};
+}
+
+void QtControlStation::InjectKey(const NamedKey& key, bool down) {
+    // The keypad's digits type digits, as with Num Lock on; every other key is known by its
+    // native scan code alone.
+    const int qtKey = key.keypadCharacter == '.' ? Qt::Key_Period
+                      : key.keypadCharacter != 0 ? Qt::Key_0 + (key.keypadCharacter - '0')
+                                                 : Qt::Key_unknown;
+    QKeyEvent event(down ? QEvent::KeyPress : QEvent::KeyRelease, qtKey,
+                    key.keypadCharacter != 0 ? Qt::KeypadModifier : Qt::NoModifier,
+                    key.evdev + PcKeyTable::kX11Offset, 0, 0);
+    QWidget* target = QApplication::focusWidget();
+    QApplication::sendEvent(target != nullptr ? target : &window_, &event);
+}
+
+std::string QtControlStation::SavePicture(const std::string& path) {
+    if (!window_.grab().save(QString::fromStdString(path), "PNG")) {
+        return "cannot write " + path;
+    }
+    return {};
+}
+
+void QtControlStation::Shutdown() {
+    // As SIGTERM does, after this command's reply is on its way.
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+} // namespace qx44

@@ -1,0 +1,121 @@
+#include "core/screen/CGlobalFunction.h"
+#include "core/screen/CVantor256Attr.h"
+#include "support/Bytes.h"
+#include "support/ControlClient.h"
+#include "support/FreePort.h"
+#include "support/StationProgramHost.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+#include <regex>
+
+namespace qx44 {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Bytes;
+
+int NumberIn(const std::string& reply, const std::string& key) {
+    std::smatch match;
+    if (!std::regex_search(reply, match, std::regex("\"" + key + "\":(-?[0-9]+)"))) {
+        ADD_FAILURE() << key << " missing from " << reply;
+        return -1;
+    }
+    return std::stoi(match[1]);
+}
+
+std::unique_ptr<test::ControlClient> ConnectControl(std::uint16_t port) {
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    for (;;) {
+        try {
+            return std::make_unique<test::ControlClient>(port);
+        } catch (const std::runtime_error&) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                throw;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+    }
+}
+
+// A headless station with no display at all, a host and a test script on the control port: the
+// script sees what the host drew, and its keys and clicks reach the host as the real ones do.
+TEST(ControlPortTest, ScriptDrivesAHeadlessStationBesideItsHost) {
+    test::TempDir dir;
+    const std::uint16_t port = test::FreePort();
+    const std::uint16_t controlPort = test::FreePort();
+    auto program = test::StartStationProgram(
+        QX44SIM_PATH, dir, port, {"--headless", "--control", std::to_string(controlPort)},
+        {"QT_QPA_PLATFORM=xcb", "DISPLAY="});
+    auto host = test::ConnectWhenListening(port);
+    test::ExpectAnswered(*host);
+    auto control = ConnectControl(controlPort);
+
+    host->Send(
+        Bytes{0x02, 0x01, 0x23, 0x07, 0x07, 0xD2, 0x00, 0x06, 'h', 'e', 'l', 'l', 'o', ' ', 0x03});
+    EXPECT_TRUE(control->Ask("wait text hello").starts_with(R"({"ok":true,"waitedMs":)"));
+    const std::string screen = control->Ask("screen");
+    EXPECT_NE(screen.find(R"(,"       hello )"), std::string::npos) << screen;
+    const std::string cell = control->Ask("cell 7 7");
+    EXPECT_TRUE(
+        cell.starts_with(R"({"ok":true,"column":7,"row":7,"char":"h","code":104,"attr":"D200")"))
+        << cell;
+
+    EXPECT_EQ(control->Ask("key a"), R"({"ok":true})");
+    EXPECT_EQ(test::Hex(host->Receive(15)), "02 01 11 1C 03 02 01 11 F0 03 02 01 11 1C 03");
+    EXPECT_EQ(control->Ask("click 10 5"), R"({"ok":true})");
+    EXPECT_EQ(test::Hex(host->Receive(12)), "02 01 2C 0A 05 03 02 01 2D 0A 05 03");
+
+    const std::string snap = dir.File("snap.png");
+    EXPECT_EQ(control->Ask("snap " + snap), R"({"ok":true,"file":")" + snap + "\"}");
+    const std::string space = control->Ask("cell 12 7");
+    const QImage picture(QString::fromStdString(snap));
+    ASSERT_FALSE(picture.isNull());
+    const QColor shown = picture.pixelColor(NumberIn(space, "x") + NumberIn(space, "width") / 2,
+                                            NumberIn(space, "y") + NumberIn(space, "height") / 2);
+    const RgbColor drawn = CVantor256Attr::BackColor(CGlobalFunction::MakeAttr(0xD2, 0x00));
+    EXPECT_EQ(shown, QColor(drawn.red, drawn.green, drawn.blue));
+
+    const std::string state = control->Ask("host");
+    EXPECT_TRUE(state.starts_with(R"({"ok":true,"connected":true,"peer":"127.0.0.1")")) << state;
+    EXPECT_EQ(NumberIn(state, "messagesIn"), 2);
+    EXPECT_EQ(NumberIn(state, "messagesOut"), 6);
+    EXPECT_EQ(NumberIn(state, "bytesOut"), 5 + 15 + 12);
+
+    EXPECT_EQ(control->Ask("shutdown"), R"({"ok":true})");
+    const auto status = program->WaitForExit(20s);
+    ASSERT_TRUE(status.has_value()) << "still running after shutdown";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+    EXPECT_TRUE(host->WaitClosed());
+}
+
+// Whatever a control client sends, it gets an error or is closed, and the host goes on being
+// served.
+TEST(ControlPortTest, BadControlInputNeverDisturbsTheHost) {
+    test::TempDir dir;
+    const std::uint16_t port = test::FreePort();
+    const std::uint16_t controlPort = test::FreePort();
+    auto program = test::StartStationProgram(QX44SIM_PATH, dir, port,
+                                             {"--control", std::to_string(controlPort)});
+    auto host = test::ConnectWhenListening(port);
+    test::ExpectAnswered(*host);
+    auto control = ConnectControl(controlPort);
+
+    auto leaving = ConnectControl(controlPort);
+    leaving->Send("wait text never 30\n");
+    leaving->Close();
+    for (const std::string& line :
+         {std::string(), std::string("nonsense"), std::string("cell 1 2 3"),
+          std::string("\x00\xff\x1b[2J\x80", 7)}) {
+        EXPECT_TRUE(control->Ask(line).starts_with(R"({"ok":false,"error":)")) << line;
+    }
+    test::ExpectAnswered(*host);
+    auto hog = ConnectControl(controlPort);
+    hog->Send(std::string(100 * 1024, 'y') + "\n");
+    EXPECT_TRUE(hog->WaitClosed());
+    test::ExpectAnswered(*host);
+    EXPECT_TRUE(control->Ask("status").starts_with(R"({"ok":true,"text":)"));
+}
+
+} // namespace
+} // namespace qx44
