@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/hostlink/IHostTrace.h"
 #include "platform/SingleInstanceLock.h"
 #include "ui/app/QtDisplayInfo.h"
 
@@ -14,6 +15,8 @@ public:
         // The settings file named on the command line or in the environment; empty for the
         // default one beside the program.
         std::string settingsFile;
+        // Where every host session is traced (`--trace`); none when null.
+        IHostTrace* trace = nullptr;
     };
 
     ~CQX44SimApp();

@@ -51,7 +51,8 @@ public:
     // How long the start waits for the window system to put the window on the screen.
     static constexpr int kShownWaitMs = 1000;
 
-    explicit CQX44SimDlg(QWidget* parent = nullptr);
+    // `trace` hears every byte of every host session (`--trace`).
+    explicit CQX44SimDlg(QWidget* parent = nullptr, IHostTrace& trace = IHostTrace::None());
     ~CQX44SimDlg() override;
 
     // Once the window is placed: listener, timers, start tone, information screen, settings.
