@@ -1,5 +1,7 @@
 #include "core/interpreter/HostCommandFields.h"
 
+#include "core/common/HexText.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -25,12 +27,6 @@ struct Field {
     Shown shown = Shown::Decimal;
 };
 
-std::string Hex(std::uint8_t value) {
-    std::array<char, 4> text{};
-    std::snprintf(text.data(), text.size(), "%02X", value);
-    return text.data();
-}
-
 // "name=value" for each field the message holds, separated by blanks.
 std::string Fields(HostCommand::Message message, std::initializer_list<Field> fields) {
     std::string out;
@@ -43,7 +39,7 @@ std::string Fields(HostCommand::Message message, std::initializer_list<Field> fi
         }
         const std::uint8_t value = message[field.offset];
         out += std::string(field.name) + '=' +
-               (field.shown == Shown::Hex ? Hex(value) : std::to_string(value));
+               (field.shown == Shown::Hex ? HexText::Byte(value) : std::to_string(value));
     }
     return out;
 }
@@ -73,7 +69,7 @@ std::string HostCommandFields::Quoted(Message text) {
         } else if (byte >= 0x20 && byte < 0x7F) {
             out += static_cast<char>(byte);
         } else {
-            out += "\\x" + Hex(byte);
+            out += "\\x" + HexText::Byte(byte);
         }
     }
     return out + '"';

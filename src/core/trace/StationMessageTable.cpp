@@ -1,5 +1,6 @@
 #include "core/trace/StationMessageTable.h"
 
+#include "core/common/HexText.h"
 #include "core/hostlink/CCommand_Buffer.h"
 
 #include <algorithm>
@@ -42,12 +43,6 @@ constexpr std::array kStationMessages{
 constexpr std::size_t kValuesOffset = 3;
 constexpr std::uint8_t kCarriageReturn = 0x0D;
 
-std::string Hex(std::uint8_t value) {
-    std::array<char, 4> text{};
-    std::snprintf(text.data(), text.size(), "%02X", value);
-    return text.data();
-}
-
 } // namespace
 
 const StationMessageKind* StationMessageTable::Find(std::uint8_t code) {
@@ -82,7 +77,7 @@ std::string StationMessageTable::Read(std::span<const std::uint8_t> message) {
     switch (kind->values) {
     case Values::Hex:
         for (const std::uint8_t value : values) {
-            out += ' ' + Hex(value);
+            out += ' ' + HexText::Byte(value);
         }
         break;
     case Values::Cell:
@@ -93,7 +88,7 @@ std::string StationMessageTable::Read(std::span<const std::uint8_t> message) {
     case Values::PortStatus:
         if (values.size() == 2) {
             out += (values[0] == 0xFE ? std::string(" printer") : ' ' + std::to_string(values[0])) +
-                   ": " + Hex(values[1]);
+                   ": " + HexText::Byte(values[1]);
         }
         break;
     case Values::FileList: {

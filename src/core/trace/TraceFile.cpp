@@ -25,15 +25,16 @@ std::optional<std::vector<TraceLine>> TraceFile::Parse(std::istream& in, std::st
     for (int number = 1; std::getline(in, text); ++number) {
         std::istringstream fields(text.substr(0, text.find('#')));
         std::string time;
-        if (!(fields >> time)) {
+        std::string direction;
+        // A line of a time and a comment alone is an event, such as a connection.
+        if (!(fields >> time) || !(fields >> direction)) {
             continue;
         }
         TraceLine line;
         line.number = number;
         const auto [end, ec] =
             std::from_chars(time.data(), time.data() + time.size(), line.milliseconds);
-        std::string direction;
-        if (ec != std::errc() || end != time.data() + time.size() || !(fields >> direction) ||
+        if (ec != std::errc() || end != time.data() + time.size() ||
             (direction != "H" && direction != "S")) {
             error =
                 "line " + std::to_string(number) + ": expected milliseconds, H or S, and hex bytes";

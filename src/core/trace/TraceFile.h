@@ -9,7 +9,7 @@
 namespace qx44 {
 
 // The H and S lines of a trace as TraceWriter writes them: "<ms> H|S <hex bytes> [# reading]".
-// Lines that hold only a comment (connection events) and blank lines are skipped.
+// Lines that hold only a time and a comment (connection events) or nothing are skipped.
 struct TraceLine {
     int number = 0;
     std::int64_t milliseconds = 0;

@@ -1,5 +1,6 @@
 #include "core/trace/TraceReplay.h"
 
+#include "core/common/HexText.h"
 #include "core/common/UniqueFd.h"
 #include "core/screen/ScreenDumpComparison.h"
 #include "core/trace/ReplayStation.h"
@@ -21,14 +22,9 @@ constexpr std::chrono::milliseconds kStationTick{200};
 constexpr std::chrono::milliseconds kFastTick{1};
 
 std::string Hex(std::span<const std::uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
-    for (const std::uint8_t byte : bytes) {
-        out += out.empty() ? "" : " ";
-        out += kDigits[byte >> 4];
-        out += kDigits[byte & 0x0F];
-    }
-    return out;
+    HexText::AppendBytes(out, bytes);
+    return out.empty() ? out : out.substr(1);
 }
 
 std::string Described(std::span<const std::uint8_t> message) {
@@ -64,8 +60,9 @@ std::optional<std::string> ReadFile(const std::string& path) {
 
 } // namespace
 
-std::vector<std::uint8_t> TraceReplay::Play(const std::vector<TraceLine>& lines, std::uint16_t port,
-                                            double speed, std::chrono::milliseconds settle) {
+std::optional<std::vector<std::uint8_t>> TraceReplay::Play(const std::vector<TraceLine>& lines,
+                                                           std::uint16_t port, double speed,
+                                                           std::chrono::milliseconds settle) {
     UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -73,7 +70,7 @@ std::vector<std::uint8_t> TraceReplay::Play(const std::vector<TraceLine>& lines,
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (!fd.Valid() ||
         ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
-        return {};
+        return std::nullopt;
     }
     // The replies are read while the host sends, as a host reads them, so a station that holds
     // back a host that does not read cannot stall the replay.
@@ -189,6 +186,10 @@ int TraceReplay::Run(const Options& options, std::ostream& report) {
         return kCannotRun;
     }
     const auto received = Play(*lines, station.Port(), options.speed, options.settle);
+    if (!received) {
+        report << "cannot connect to the replay station\n";
+        return kCannotRun;
+    }
     if (!station.WaitForHostGone(std::chrono::steady_clock::now() + options.settle)) {
         report << "the station did not finish with the replayed host in time\n";
         return kDiffers;
@@ -204,7 +205,7 @@ int TraceReplay::Run(const Options& options, std::ostream& report) {
             status = kCannotRun;
         }
     }
-    if (const std::string difference = CompareReplies(*lines, received); !difference.empty()) {
+    if (const std::string difference = CompareReplies(*lines, *received); !difference.empty()) {
         report << options.tracePath << ": " << difference << "\n";
         status = std::max(status, kDiffers);
     }

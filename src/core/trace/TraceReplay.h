@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -38,9 +39,10 @@ public:
                                       const std::vector<std::uint8_t>& received);
 
     // Plays the H lines to 127.0.0.1:`port`, half-closes, and returns all the station sent
-    // until it closed (or the deadline passed).
-    static std::vector<std::uint8_t> Play(const std::vector<TraceLine>& lines, std::uint16_t port,
-                                          double speed, std::chrono::milliseconds settle);
+    // until it closed (or the deadline passed); nullopt when it cannot connect.
+    static std::optional<std::vector<std::uint8_t>> Play(const std::vector<TraceLine>& lines,
+                                                         std::uint16_t port, double speed,
+                                                         std::chrono::milliseconds settle);
 };
 
 } // namespace qx44

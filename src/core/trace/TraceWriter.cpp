@@ -1,5 +1,6 @@
 #include "core/trace/TraceWriter.h"
 
+#include "core/common/HexText.h"
 #include "core/hostlink/CCommand_Buffer.h"
 #include "core/interpreter/CVantorCmd.h"
 #include "core/trace/StationMessageTable.h"
@@ -18,21 +19,6 @@ namespace {
 constexpr std::size_t kFlushAt = 64 * 1024;
 constexpr auto kIdleFlush = std::chrono::milliseconds(100);
 
-void AppendHex(std::string& out, std::span<const std::uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    for (const std::uint8_t byte : bytes) {
-        out += ' ';
-        out += kDigits[byte >> 4];
-        out += kDigits[byte & 0x0F];
-    }
-}
-
-std::string Hex(std::uint8_t value) {
-    std::array<char, 4> text{};
-    std::snprintf(text.data(), text.size(), "%02X", value);
-    return text.data();
-}
-
 std::string Bytes(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " byte" : " bytes");
 }
@@ -41,7 +27,7 @@ std::string HostReading(std::span<const std::uint8_t> message,
                         const HostCommand::Context& context) {
     const HostCommand* command = CVantorCmd::FindCommand(message[2]);
     if (command == nullptr) {
-        return "ignored code " + Hex(message[2]);
+        return "ignored code " + HexText::Byte(message[2]);
     }
     std::string out(command->name);
     if (command->fields != nullptr) {
@@ -63,8 +49,8 @@ std::string DropReading(std::span<const std::uint8_t> bytes, IHostTrace::DropRea
             return out + "a play list (code 40) with no ETX in its first " +
                    std::to_string(CCommand_Buffer::kLongestPlayList) + " bytes";
         }
-        return out + "code " + Hex(bytes[2]) + " should end with ETX at byte " +
-               std::to_string(bytes.size() - 1) + " but has " + Hex(bytes.back());
+        return out + "code " + HexText::Byte(bytes[2]) + " should end with ETX at byte " +
+               std::to_string(bytes.size() - 1) + " but has " + HexText::Byte(bytes.back());
     case IHostTrace::DropReason::PictureTooLarge:
         return out + "a picture transfer announcing a file too large to believe";
     case IHostTrace::DropReason::Unfinished:
@@ -239,7 +225,7 @@ void TraceWriter::Format(const Record& record, std::span<const std::uint8_t> byt
         break;
     case Kind::Received:
         BeginLine(out, record.micros, 'H');
-        AppendHex(out, bytes);
+        HexText::AppendBytes(out, bytes);
         out += " # " + HostReading(bytes, context_) + '\n';
         break;
     case Kind::Dropped:
@@ -252,12 +238,12 @@ void TraceWriter::Format(const Record& record, std::span<const std::uint8_t> byt
             break;
         }
         BeginLine(out, record.micros, 'H');
-        AppendHex(out, bytes);
+        HexText::AppendBytes(out, bytes);
         out += " # " + DropReading(bytes, static_cast<DropReason>(record.detail)) + '\n';
         break;
     case Kind::PictureStart:
         BeginLine(out, record.micros, 'H');
-        AppendHex(out, bytes);
+        HexText::AppendBytes(out, bytes);
         pictureOpen_ = true;
         pictureBytes_ = bytes.size() >= 5 ? bytes.size() - 5 : 0;
         pictureColumn_ = bytes.size() > 3 ? bytes[3] : 0;
@@ -265,7 +251,7 @@ void TraceWriter::Format(const Record& record, std::span<const std::uint8_t> byt
         break;
     case Kind::PictureMore:
         if (pictureOpen_) {
-            AppendHex(out_, bytes);
+            HexText::AppendBytes(out_, bytes);
             pictureBytes_ += bytes.size();
         }
         break;
@@ -280,7 +266,7 @@ void TraceWriter::Format(const Record& record, std::span<const std::uint8_t> byt
         break;
     case Kind::Sent:
         BeginLine(out, record.micros, 'S');
-        AppendHex(out, bytes);
+        HexText::AppendBytes(out, bytes);
         out += " # " + StationMessageTable::Read(bytes) + '\n';
         break;
     }
