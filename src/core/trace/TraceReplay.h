@@ -21,11 +21,11 @@ public:
     static constexpr int kCannotRun = 2;
 
     struct Options {
-        std::string tracePath;
+        std::string tracePath{};
         // 0 plays as fast as possible; 1 keeps the recorded timing, 2 twice as fast...
         double speed = 0;
-        std::string expectScreenPath;
-        std::string dumpScreenPath;
+        std::string expectScreenPath{};
+        std::string dumpScreenPath{};
         // How long the station may take to answer everything once the trace is played.
         std::chrono::milliseconds settle{std::chrono::seconds(30)};
     };

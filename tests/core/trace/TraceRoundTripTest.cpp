@@ -41,7 +41,7 @@ TEST(TraceRoundTripTest, RecordedSessionReadsNaturallyAndReplaysUntilSomethingCh
         ASSERT_TRUE(station.Start());
         {
             test::TcpTestClient host(station.Port());
-            Bytes session = {0x02, 0x01, 0x23, 0x0A, 0x05, 0xD2, 0x00, 0x02, 'H',
+            Bytes session = {0x02, 0x01, 0x23, 0x0A, 0x05, 0xD7, 0x0F, 0x02, 'H',
                              'i',  0x03, 'z',  'z',  0x02, 0x01, 0x10, 0x04, 0x04,
                              0x02, 0x01, 0x11, 0x03, 0x02, 0x01, 0x33, 0x05, 0x02};
             const Bytes picture = Picture();
@@ -57,7 +57,7 @@ TEST(TraceRoundTripTest, RecordedSessionReadsNaturallyAndReplaysUntilSomethingCh
     const std::string trace = test::TempDir::ReadText(tracePath);
     const char* const expectedLines[] = {
         R"(^ *\d+ # connected 127\.0\.0\.1:\d+$)",
-        R"(^ *\d+ H 02 01 23 0A 05 D2 00 02 48 69 03 # text col=10 row=5 bg=210 fg=0 "Hi"$)",
+        R"(^ *\d+ H 02 01 23 0A 05 D7 0F 02 48 69 03 # text col=10 row=5 bg=215 fg=15 "Hi"$)",
         R"(^ *\d+ H 7A 7A # dropped 2 bytes: not in a message$)",
         R"(^ *\d+ H 02 01 10 04 04 # dropped 5 bytes: code 10 should end with ETX at byte 4 but has 04$)",
         R"(^ *\d+ H 02 01 11 03 # query$)",
@@ -83,7 +83,7 @@ TEST(TraceRoundTripTest, RecordedSessionReadsNaturallyAndReplaysUntilSomethingCh
         << report.str();
     std::string dump = test::TempDir::ReadText(dumpPath);
     EXPECT_NE(dump.find("\n          Hi\n"), std::string::npos) << dump;
-    EXPECT_NE(dump.find("\n5 10: 00D2*2\n"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("\n5 10: D70F*2\n"), std::string::npos) << dump;
 
     // One reply byte changed: the replay names the reply's line.
     std::string changed = trace;
