@@ -13,10 +13,14 @@ std::string HexText::Byte(std::uint8_t value) {
 }
 
 void HexText::AppendBytes(std::string& out, std::span<const std::uint8_t> bytes) {
+    // Written in place: a trace line can hold a whole picture file.
+    const std::size_t at = out.size();
+    out.resize(at + 3 * bytes.size());
+    char* next = out.data() + at;
     for (const std::uint8_t byte : bytes) {
-        out += ' ';
-        out += kDigits[byte >> 4];
-        out += kDigits[byte & 0x0F];
+        *next++ = ' ';
+        *next++ = kDigits[byte >> 4];
+        *next++ = kDigits[byte & 0x0F];
     }
 }
 

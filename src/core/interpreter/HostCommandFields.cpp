@@ -38,8 +38,9 @@ std::string Fields(HostCommand::Message message, std::initializer_list<Field> fi
             out += ' ';
         }
         const std::uint8_t value = message[field.offset];
-        out += std::string(field.name) + '=' +
-               (field.shown == Shown::Hex ? HexText::Byte(value) : std::to_string(value));
+        out += field.name;
+        out += '=';
+        out += field.shown == Shown::Hex ? HexText::Byte(value) : std::to_string(value);
     }
     return out;
 }
@@ -62,6 +63,7 @@ std::string Bytes(std::size_t count) {
 
 std::string HostCommandFields::Quoted(Message text) {
     std::string out = "\"";
+    out.reserve(text.size() + 2);
     for (const std::uint8_t byte : text) {
         if (byte == '"' || byte == '\\') {
             out += '\\';
