@@ -168,6 +168,7 @@ void TraceWriter::Run() {
                 working.records.push_back(
                     {Kind::Overflow, 0, 0, overflowMessages_, overflowBytes_});
                 overflowMessages_ = 0;
+                overflowBytes_ = 0;
             }
         }
         for (const Record& record : working.records) {
