@@ -62,19 +62,29 @@ std::string Bytes(std::size_t count) {
 } // namespace
 
 std::string HostCommandFields::Quoted(Message text) {
+    const auto plain = [](std::uint8_t byte) {
+        return byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\';
+    };
     std::string out = "\"";
     out.reserve(text.size() + 2);
-    for (const std::uint8_t byte : text) {
-        if (byte == '"' || byte == '\\') {
-            out += '\\';
-            out += static_cast<char>(byte);
-        } else if (byte >= 0x20 && byte < 0x7F) {
-            out += static_cast<char>(byte);
-        } else {
-            out += "\\x" + HexText::Byte(byte);
+    // Runs of plain characters are copied whole: a trace reads a lot of text.
+    for (auto next = text.begin(); next != text.end();) {
+        const auto run = std::find_if_not(next, text.end(), plain);
+        out.append(next, run);
+        if (run == text.end()) {
+            break;
         }
+        if (*run == '"' || *run == '\\') {
+            out += '\\';
+            out += static_cast<char>(*run);
+        } else {
+            out += "\\x";
+            out += HexText::Byte(*run);
+        }
+        next = run + 1;
     }
-    return out + '"';
+    out += '"';
+    return out;
 }
 
 std::string HostCommandFields::GridMode(Message message, const Context&) {
