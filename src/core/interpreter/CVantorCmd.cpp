@@ -20,16 +20,12 @@ namespace {
 constexpr std::uint8_t kMouseDown = 0x2C;
 constexpr std::uint8_t kMouseUp = 0x2D;
 constexpr std::uint8_t kMouseDoubleClick = 0x55;
-constexpr std::uint8_t kStatusLineRow = 25;
 constexpr std::uint8_t kSpace = 32;
 constexpr std::uint8_t kAcknowledge = 0x35;
 constexpr std::uint8_t kPortStatus = 0x34;
-constexpr std::uint8_t kPrinterStatusPort = 0xFE;
 
-constexpr std::chrono::milliseconds kBeepUnit{250};
+constexpr std::chrono::milliseconds kBeepUnit{kBeepUnitMs};
 constexpr std::chrono::milliseconds kStartupBeep{750};
-constexpr int kBeepBaseHz = 2000;
-constexpr int kBeepStepHz = 40;
 
 // The host's sixteen colour numbers as palette indexes.
 constexpr std::array<int, 16> kColourTable = {215, 210, 191, 186, 29, 29, 57, 234,

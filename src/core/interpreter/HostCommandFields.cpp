@@ -12,11 +12,6 @@ namespace qx44 {
 
 namespace {
 
-constexpr int kBeepUnitMs = 250;
-constexpr int kBeepBaseHz = 2000;
-constexpr int kBeepStepHz = 40;
-constexpr std::uint8_t kStatusLineRow = 25;
-constexpr std::uint8_t kPrinterStatusPort = 0xFE;
 constexpr std::uint8_t kCarriageReturn = 0x0D;
 
 enum class Shown { Decimal, Hex };
