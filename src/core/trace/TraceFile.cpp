@@ -2,10 +2,14 @@
 
 #include <charconv>
 #include <sstream>
+#include <string_view>
 
 namespace qx44 {
 
 namespace {
+
+// How TraceWriter marks a host's connection.
+constexpr const char* kConnected = "# connected";
 
 bool ParseByte(const std::string& token, std::uint8_t& byte) {
     unsigned value = 0;
@@ -22,16 +26,23 @@ bool ParseByte(const std::string& token, std::uint8_t& byte) {
 std::optional<std::vector<TraceLine>> TraceFile::Parse(std::istream& in, std::string& error) {
     std::vector<TraceLine> lines;
     std::string text;
+    int session = 0;
     for (int number = 1; std::getline(in, text); ++number) {
-        std::istringstream fields(text.substr(0, text.find('#')));
+        const auto comment = text.find('#');
+        std::istringstream fields(text.substr(0, comment));
         std::string time;
         std::string direction;
         // A line of a time and a comment alone is an event, such as a connection.
         if (!(fields >> time) || !(fields >> direction)) {
+            if (comment != std::string::npos &&
+                text.compare(comment, std::string_view(kConnected).size(), kConnected) == 0) {
+                ++session;
+            }
             continue;
         }
         TraceLine line;
         line.number = number;
+        line.session = session;
         const auto [end, ec] =
             std::from_chars(time.data(), time.data() + time.size(), line.milliseconds);
         if (ec != std::errc() || end != time.data() + time.size() ||

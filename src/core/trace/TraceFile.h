@@ -14,6 +14,8 @@ struct TraceLine {
     int number = 0;
     std::int64_t milliseconds = 0;
     char direction = 'H';
+    // Counts the "connected" events before the line: the host connection it belongs to.
+    int session = 0;
     std::vector<std::uint8_t> bytes;
 };
 

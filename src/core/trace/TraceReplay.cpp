@@ -6,6 +6,7 @@
 #include "core/trace/ReplayStation.h"
 #include "core/trace/StationMessageTable.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <fstream>
 #include <netinet/in.h>
@@ -63,60 +64,68 @@ std::optional<std::string> ReadFile(const std::string& path) {
 std::optional<std::vector<std::uint8_t>> TraceReplay::Play(const std::vector<TraceLine>& lines,
                                                            std::uint16_t port, double speed,
                                                            std::chrono::milliseconds settle) {
-    UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (!fd.Valid() ||
-        ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
-        return std::nullopt;
-    }
-    // The replies are read while the host sends, as a host reads them, so a station that holds
-    // back a host that does not read cannot stall the replay.
     std::vector<std::uint8_t> received;
-    std::atomic<bool> sendingDone{false};
-    std::thread reader([&] {
-        std::array<std::uint8_t, 4096> chunk{};
-        auto deadline = std::chrono::steady_clock::time_point::max();
-        for (;;) {
-            if (sendingDone && deadline == std::chrono::steady_clock::time_point::max()) {
-                deadline = std::chrono::steady_clock::now() + settle;
-            }
-            if (std::chrono::steady_clock::now() >= deadline) {
-                return;
-            }
-            pollfd pfd{fd.Get(), POLLIN, 0};
-            if (::poll(&pfd, 1, 10) <= 0) {
-                continue;
-            }
-            const ssize_t n = ::recv(fd.Get(), chunk.data(), chunk.size(), 0);
-            if (n <= 0) {
-                return;
-            }
-            received.insert(received.end(), chunk.begin(), chunk.begin() + n);
-        }
-    });
     const auto start = std::chrono::steady_clock::now();
     const std::int64_t firstTime = lines.empty() ? 0 : lines.front().milliseconds;
-    for (const TraceLine& line : lines) {
-        if (line.direction != 'H') {
-            continue;
+    // Each recorded connection is one connection again, so what one host left unfinished when
+    // it went is dropped as it was, not joined to the next host's bytes.
+    for (auto first = lines.begin(); first != lines.end();) {
+        const auto end = std::find_if(first, lines.end(), [&](const TraceLine& line) {
+            return line.session != first->session;
+        });
+        UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (!fd.Valid() || ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address),
+                                     sizeof(address)) != 0) {
+            return std::nullopt;
         }
-        if (speed > 0) {
-            std::this_thread::sleep_until(
-                start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                            std::chrono::duration<double, std::milli>(
-                                static_cast<double>(line.milliseconds - firstTime) / speed)));
+        // The replies are read while the host sends, as a host reads them, so a station that
+        // holds back a host that does not read cannot stall the replay.
+        std::atomic<bool> sendingDone{false};
+        std::thread reader([&] {
+            std::array<std::uint8_t, 4096> chunk{};
+            auto deadline = std::chrono::steady_clock::time_point::max();
+            for (;;) {
+                if (sendingDone && deadline == std::chrono::steady_clock::time_point::max()) {
+                    deadline = std::chrono::steady_clock::now() + settle;
+                }
+                if (std::chrono::steady_clock::now() >= deadline) {
+                    return;
+                }
+                pollfd pfd{fd.Get(), POLLIN, 0};
+                if (::poll(&pfd, 1, 10) <= 0) {
+                    continue;
+                }
+                const ssize_t n = ::recv(fd.Get(), chunk.data(), chunk.size(), 0);
+                if (n <= 0) {
+                    return;
+                }
+                received.insert(received.end(), chunk.begin(), chunk.begin() + n);
+            }
+        });
+        for (auto line = first; line != end; ++line) {
+            if (line->direction != 'H') {
+                continue;
+            }
+            if (speed > 0) {
+                std::this_thread::sleep_until(
+                    start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                std::chrono::duration<double, std::milli>(
+                                    static_cast<double>(line->milliseconds - firstTime) / speed)));
+            }
+            if (!SendAll(fd.Get(), line->bytes)) {
+                break;
+            }
         }
-        if (!SendAll(fd.Get(), line.bytes)) {
-            break;
-        }
+        // The station answers everything it was sent, then closes: the end of the replies.
+        ::shutdown(fd.Get(), SHUT_WR);
+        sendingDone = true;
+        reader.join();
+        first = end;
     }
-    // The station answers everything it was sent, then closes: the end of the replies.
-    ::shutdown(fd.Get(), SHUT_WR);
-    sendingDone = true;
-    reader.join();
     return received;
 }
 

@@ -53,6 +53,13 @@ TEST(TraceRoundTripTest, RecordedSessionReadsNaturallyAndReplaysUntilSomethingCh
                       (Bytes{0x02, 0x01, 0x14, 0x10, 0x03, 0x02, 0x01, 0x34, 0xFE, 0xFF, 0x03}));
         }
         ASSERT_TRUE(station.WaitForHostGone(std::chrono::steady_clock::now() + 5s));
+        // A second host after the first left its last message unfinished.
+        {
+            test::TcpTestClient host(station.Port());
+            host.Send(Bytes{0x02, 0x01, 0x11, 0x03});
+            EXPECT_EQ(host.Receive(5, 5s), (Bytes{0x02, 0x01, 0x14, 0x10, 0x03}));
+        }
+        ASSERT_TRUE(station.WaitForHostGone(std::chrono::steady_clock::now() + 5s));
     }
     const std::string trace = test::TempDir::ReadText(tracePath);
     const char* const expectedLines[] = {
@@ -67,6 +74,10 @@ TEST(TraceRoundTripTest, RecordedSessionReadsNaturallyAndReplaysUntilSomethingCh
         R"(^ *\d+ H 02 01 42 FE 03 # port status printer$)",
         R"(^ *\d+ S 02 01 34 FE FF 03 # port status printer: FF$)",
         R"(^ *\d+ H 02 01 20 # dropped 3 bytes: message unfinished when the connection closed$)",
+        R"(^ *\d+ # closed$)",
+        R"(^ *\d+ # connected 127\.0\.0\.1:\d+$)",
+        R"(^ *\d+ H 02 01 11 03 # query$)",
+        R"(^ *\d+ S 02 01 14 10 03 # answer 10$)",
         R"(^ *\d+ # closed$)",
     };
     std::istringstream lines(trace);
