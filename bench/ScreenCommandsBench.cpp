@@ -6,6 +6,7 @@
 #include "core/interpreter/CVantorCmd.h"
 #include "core/screen/CConsoleWin.h"
 #include "core/screen/CVantorBar.h"
+#include "core/trace/TraceWriter.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -83,14 +84,22 @@ void BM_HostStreamToCells(benchmark::State& state) {
     NoSerialDevices serialDevices;
     SilentBeeper beeper;
     qx44::CVantorCmd cmd(screen, bar, host, serialDevices, beeper);
-    qx44::MessageFramer framer(cmd, "/dev/null");
     qx44::CancelToken closing;
     const std::size_t readSize = 1460;
+    std::size_t leftOut = 0;
     for (auto _ : state) {
+        // Traced: every line written to the file is inside the time (the writer's end joins it).
+        std::string error;
+        auto trace = state.range(0) == 0
+                         ? nullptr
+                         : qx44::TraceWriter::Open("/tmp/qx44-bench.trace", {}, error);
+        qx44::MessageFramer framer(cmd, "/dev/null", trace ? *trace : qx44::IHostTrace::None());
         FeedInReads(framer, stream, readSize, closing);
+        leftOut += trace ? trace->LeftOut() : 0;
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * stream.size()));
+    state.counters["trace_lines_left_out"] = static_cast<double>(leftOut);
 }
-BENCHMARK(BM_HostStreamToCells)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HostStreamToCells)->ArgName("trace")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace

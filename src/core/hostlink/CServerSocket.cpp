@@ -9,8 +9,8 @@
 namespace qx44 {
 
 CServerSocket::CServerSocket(UniqueFd socket, IHostMessageSink& sink, std::string transferPath,
-                             std::function<void()> peerClosed)
-    : socket_(std::move(socket)), sink_(sink), framer_(*this, std::move(transferPath)),
+                             std::function<void()> peerClosed, IHostTrace& trace)
+    : socket_(std::move(socket)), sink_(sink), framer_(*this, std::move(transferPath), trace),
       peerClosed_(std::move(peerClosed)) {}
 
 CServerSocket::~CServerSocket() {

@@ -4,6 +4,7 @@
 #include "core/common/UniqueFd.h"
 #include "core/common/WakeFd.h"
 #include "core/hostlink/IHostMessageSink.h"
+#include "core/hostlink/IHostTrace.h"
 #include "core/hostlink/MessageFramer.h"
 #include "core/hostlink/SendQueue.h"
 
@@ -38,7 +39,7 @@ public:
     // connection broke, or, when it only closed its sending side, once what was queued for it
     // has been sent.
     CServerSocket(UniqueFd socket, IHostMessageSink& sink, std::string transferPath,
-                  std::function<void()> peerClosed);
+                  std::function<void()> peerClosed, IHostTrace& trace = IHostTrace::None());
     CServerSocket(const CServerSocket&) = delete;
     CServerSocket& operator=(const CServerSocket&) = delete;
     ~CServerSocket() override;

@@ -2,14 +2,35 @@
 
 #include "core/common/Log.h"
 
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace qx44 {
 
+namespace {
+
+// "address:port" of the host on an accepted socket, for the trace.
+std::string PeerEndpoint(int socket) {
+    sockaddr_in peer{};
+    socklen_t length = sizeof(peer);
+    if (::getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
+        peer.sin_family != AF_INET) {
+        return "?";
+    }
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof(text));
+    return std::string(text) + ":" + std::to_string(ntohs(peer.sin_port));
+}
+
+} // namespace
+
 HostLink::HostLink(IHostMessageSink& sink, IUiThread& ui, IHostLinkEvents& events,
-                   std::string transferPath)
-    : sink_(sink), ui_(ui), events_(events), transferPath_(std::move(transferPath)) {}
+                   std::string transferPath, IHostTrace& trace)
+    : sink_(sink), ui_(ui), events_(events), transferPath_(std::move(transferPath)), trace_(trace) {
+}
 
 HostLink::~HostLink() {
     std::shared_ptr<CServerSocket> connection;
@@ -51,20 +72,23 @@ void HostLink::AcceptHost() {
         socket = std::move(next);
     }
 
+    trace_.HostConnected(PeerEndpoint(socket.Get()));
     std::uint64_t id = 0;
     {
         std::lock_guard lock(connectionMutex_);
         id = ++connectionId_;
     }
     std::weak_ptr<int> alive = alive_;
-    auto connection =
-        std::make_shared<CServerSocket>(std::move(socket), sink_, transferPath_, [this, id, alive] {
+    auto connection = std::make_shared<CServerSocket>(
+        std::move(socket), sink_, transferPath_,
+        [this, id, alive] {
             ui_.Post([this, id, alive] {
                 if (alive.lock()) {
                     PeerClosed(id);
                 }
             });
-        });
+        },
+        trace_);
     // Current before it receives: a host that asks at once must find its reply's way back.
     {
         std::lock_guard lock(connectionMutex_);
@@ -91,6 +115,7 @@ void HostLink::CloseAllConnections() {
     const std::string peer = connection->GetPeerAddress();
     // Outside the lock: the receive thread may be waiting for it in SendToHost.
     connection->CloseConnection();
+    trace_.HostClosed();
     Log::Note(LogArea::Host, [&] { return "connection to host " + peer + " closed"; });
     events_.SetNetworkState(IHostLinkEvents::kNetworkDisconnected);
 }
@@ -103,6 +128,7 @@ void HostLink::OnTimer1Tick() {
 
 void HostLink::SendToHost(std::span<const std::uint8_t> bytes) {
     if (auto connection = Current()) {
+        trace_.Sent(bytes);
         connection->QueueBytes(bytes);
     }
 }

@@ -6,6 +6,7 @@
 #include "core/hostlink/IHostLinkEvents.h"
 #include "core/hostlink/IHostMessageSink.h"
 #include "core/hostlink/IHostSender.h"
+#include "core/hostlink/IHostTrace.h"
 
 #include <cstdint>
 #include <memory>
@@ -20,7 +21,7 @@ namespace qx44 {
 class HostLink : public IHostSender {
 public:
     HostLink(IHostMessageSink& sink, IUiThread& ui, IHostLinkEvents& events,
-             std::string transferPath = "./tmp.bmp");
+             std::string transferPath = "./tmp.bmp", IHostTrace& trace = IHostTrace::None());
     HostLink(const HostLink&) = delete;
     HostLink& operator=(const HostLink&) = delete;
     ~HostLink() override;
@@ -49,6 +50,7 @@ private:
     IUiThread& ui_;
     IHostLinkEvents& events_;
     std::string transferPath_;
+    IHostTrace& trace_;
     CTCPIPListen listener_;
 
     mutable std::mutex connectionMutex_;

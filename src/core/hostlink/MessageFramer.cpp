@@ -3,6 +3,7 @@
 #include "core/common/Log.h"
 #include "core/common/UniqueFd.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,8 +27,8 @@ std::uint32_t ReadLe32(std::span<const std::uint8_t> bytes, std::size_t offset) 
 
 } // namespace
 
-MessageFramer::MessageFramer(IHostMessageSink& sink, std::string transferPath)
-    : sink_(sink), transferPath_(std::move(transferPath)) {}
+MessageFramer::MessageFramer(IHostMessageSink& sink, std::string transferPath, IHostTrace& trace)
+    : sink_(sink), trace_(trace), transferPath_(std::move(transferPath)) {}
 
 bool MessageFramer::ProcessReceived(const CancelToken& closing, const CancelToken& handlerWaits) {
     if (transfer_.inProgress) {
@@ -43,7 +44,9 @@ bool MessageFramer::ProcessReceived(const CancelToken& closing, const CancelToke
             sink_.HoldScreenRepaint(false);
             return false;
         }
+        const auto unskipped = buffer_.Data();
         if (const std::size_t skipped = buffer_.SkipToStx(); skipped > 0) {
+            trace_.Dropped(unskipped.first(skipped), IHostTrace::DropReason::NotInMessage);
             Log::Note(LogArea::Framing, [&] {
                 return "dropped " + std::to_string(skipped) + " bytes that were not in a message";
             });
@@ -62,6 +65,7 @@ bool MessageFramer::ProcessReceived(const CancelToken& closing, const CancelToke
         if (data[*end - 1] == kEtx) {
             Dispatch(*end, handlerWaits);
         } else {
+            trace_.Dropped(data.first(*end), IHostTrace::DropReason::NoEtx);
             Log::Note(LogArea::Framing, [&] {
                 // A one-byte piece is the STX of a play list that outgrew its area.
                 if (*end == 1) {
@@ -80,6 +84,9 @@ bool MessageFramer::ProcessReceived(const CancelToken& closing, const CancelToke
 }
 
 void MessageFramer::Reset() {
+    if (buffer_.Buffered() > 0) {
+        trace_.Dropped(buffer_.Data(), IHostTrace::DropReason::Unfinished);
+    }
     buffer_.Clear();
     transfer_ = {};
 }
@@ -87,6 +94,7 @@ void MessageFramer::Reset() {
 void MessageFramer::ContinueTransfer() {
     const auto data = buffer_.Data();
     const std::uint32_t missing = transfer_.size - transfer_.written;
+    trace_.PictureBytes(data.first(std::min<std::size_t>(data.size(), missing)), false);
     if (data.size() <= missing) {
         WriteTransfer(data, false);
         transfer_.written += static_cast<std::uint32_t>(data.size());
@@ -109,6 +117,7 @@ MessageFramer::BitmapStep MessageFramer::StartTransfer() {
             return "dropped a picture transfer announcing " + std::to_string(size) +
                    " bytes, more than " + std::to_string(kMaxTransferSize);
         });
+        trace_.Dropped(data.first(1), IHostTrace::DropReason::PictureTooLarge);
         buffer_.Consume(1);
         return BitmapStep::Continue;
     }
@@ -116,6 +125,8 @@ MessageFramer::BitmapStep MessageFramer::StartTransfer() {
     transfer_.row = data[4];
     transfer_.size = size;
     const std::size_t available = data.size() - kBitmapFileOffset;
+    trace_.PictureBytes(data.first(kBitmapFileOffset + std::min<std::size_t>(available, size)),
+                        true);
     if (available <= size) {
         WriteTransfer(data.subspan(kBitmapFileOffset), true);
         transfer_.written = static_cast<std::uint32_t>(available);
@@ -131,6 +142,7 @@ MessageFramer::BitmapStep MessageFramer::StartTransfer() {
 
 void MessageFramer::FinishTransfer() {
     transfer_.inProgress = false;
+    trace_.PictureDone(!buffer_.Data().empty() && buffer_.Data().front() == kEtx);
     if (!transfer_.fileWhole) {
         return;
     }
@@ -174,6 +186,7 @@ void MessageFramer::WriteTransfer(std::span<const std::uint8_t> bytes, bool firs
 
 void MessageFramer::Dispatch(std::size_t end, const CancelToken& handlerWaits) {
     const auto data = buffer_.Data();
+    trace_.Received(data.first(end));
     const std::size_t length = buffer_.CopyOut(handOff_, end);
     if (length < end) {
         Log::Note(LogArea::Framing, [&] {

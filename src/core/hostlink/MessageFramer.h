@@ -2,6 +2,7 @@
 
 #include "core/hostlink/CCommand_Buffer.h"
 #include "core/hostlink/IHostMessageSink.h"
+#include "core/hostlink/IHostTrace.h"
 
 #include <array>
 #include <cstdint>
@@ -18,7 +19,8 @@ public:
     // connection into file data.
     static constexpr std::uint32_t kMaxTransferSize = 64u * 1024 * 1024;
 
-    MessageFramer(IHostMessageSink& sink, std::string transferPath);
+    MessageFramer(IHostMessageSink& sink, std::string transferPath,
+                  IHostTrace& trace = IHostTrace::None());
 
     CCommand_Buffer& Buffer() { return buffer_; }
     bool TransferInProgress() const { return transfer_.inProgress; }
@@ -50,6 +52,7 @@ private:
     void Dispatch(std::size_t end, const CancelToken& handlerWaits);
 
     IHostMessageSink& sink_;
+    IHostTrace& trace_;
     std::string transferPath_;
     CCommand_Buffer buffer_;
     Transfer transfer_;

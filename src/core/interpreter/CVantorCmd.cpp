@@ -2,6 +2,7 @@
 
 #include "core/common/Log.h"
 #include "core/hostlink/StationMessage.h"
+#include "core/interpreter/HostCommandFields.h"
 #include "core/screen/CConsoleWin.h"
 #include "core/screen/CGlobalFunction.h"
 #include "core/screen/CVantorBar.h"
@@ -19,16 +20,12 @@ namespace {
 constexpr std::uint8_t kMouseDown = 0x2C;
 constexpr std::uint8_t kMouseUp = 0x2D;
 constexpr std::uint8_t kMouseDoubleClick = 0x55;
-constexpr std::uint8_t kStatusLineRow = 25;
 constexpr std::uint8_t kSpace = 32;
 constexpr std::uint8_t kAcknowledge = 0x35;
 constexpr std::uint8_t kPortStatus = 0x34;
-constexpr std::uint8_t kPrinterStatusPort = 0xFE;
 
-constexpr std::chrono::milliseconds kBeepUnit{250};
+constexpr std::chrono::milliseconds kBeepUnit{kBeepUnitMs};
 constexpr std::chrono::milliseconds kStartupBeep{750};
-constexpr int kBeepBaseHz = 2000;
-constexpr int kBeepStepHz = 40;
 
 // The host's sixteen colour numbers as palette indexes.
 constexpr std::array<int, 16> kColourTable = {215, 210, 191, 186, 29, 29, 57, 234,
@@ -85,80 +82,120 @@ void CVantorCmd::DispatchHostMessage(std::uint8_t, std::uint8_t code, Message me
         return;
     }
     infoScreenPending_ = false;
-    switch (code) {
-    case 0x05:
-        SetGridMode(message);
-        break;
-    case 0x09:
-        ClearWithAttributeValue(message);
-        break;
-    case 0x0A:
-        DrawFramedBox(message);
-        break;
-    case 0x0D:
-        PutLongText(message);
-        break;
-    case 0x0E:
-        FillWithCharacter(message);
-        break;
-    case 0x0F:
-        WriteToSerial(1, message);
-        break;
-    case 0x10:
-        BeepAtPitch(message, connectionClosing);
-        break;
-    case 0x11:
-        Reply(0x14, 0x10);
-        break;
-    case 0x1F:
-        WriteToSerial(2, message);
-        break;
-    case 0x22:
-        BeepAtStep(message, connectionClosing);
-        break;
-    case 0x23:
-        PutIndexedText(message);
-        break;
-    case 0x2C:
-        Reply(0x2B, 0x01);
-        break;
-    case 0x2D:
-        Reply(0x2E, 0x00, 0x00);
-        break;
-    case 0x32:
-        PutStatusText(message);
-        break;
-    case 0x35:
-        media_.ListMediaFiles(Address());
-        break;
-    case 0x3E:
-        ClearWithBackground(message);
-        break;
-    case 0x3F:
-        DrawTable(message);
-        break;
-    case 0x40:
-        media_.PlayMediaList(message);
-        break;
-    case 0x41:
-        media_.StopMedia();
-        break;
-    case 0x42:
-        ReplyPortStatus(message, connectionClosing);
-        break;
-    case 0x50:
-        WriteToPrinter(message);
-        break;
-    case 0x78:
-        PutTextOrStatusText(message);
-        break;
-    default:
-        Log::Note(LogArea::Commands, [&] {
-            return "ignored command code " + Log::Hex(code) + " (" +
-                   std::to_string(message.size()) + " bytes)";
-        });
-        break;
+    if (const HostCommand* command = FindCommand(code)) {
+        command->handler(*this, message, connectionClosing);
+        return;
     }
+    Log::Note(LogArea::Commands, [&] {
+        return "ignored command code " + Log::Hex(code) + " (" + std::to_string(message.size()) +
+               " bytes)";
+    });
+}
+
+std::span<const HostCommand> CVantorCmd::Commands() {
+    using F = HostCommandFields;
+    using M = Message;
+    using C = const CancelToken&;
+    static constexpr std::array kCommands{
+        HostCommand{.code = 0x05,
+                    .name = "grid mode",
+                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.SetGridMode(m); },
+                    .fields = F::GridMode},
+        HostCommand{.code = 0x09,
+                    .name = "clear",
+                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.ClearWithAttributeValue(m); },
+                    .fields = F::ClearWithAttributeValue},
+        HostCommand{.code = 0x0A,
+                    .name = "box",
+                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.DrawFramedBox(m); },
+                    .fields = F::Box},
+        HostCommand{.code = 0x0D,
+                    .name = "long text",
+                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.PutLongText(m); },
+                    .fields = F::LongText},
+        HostCommand{.code = 0x0E,
+                    .name = "fill",
+                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.FillWithCharacter(m); },
+                    .fields = F::Fill},
+        HostCommand{.code = 0x0F,
+                    .name = "serial1",
+                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.WriteToSerial(1, m); },
+                    .fields = F::OutputData},
+        HostCommand{.code = 0x10,
+                    .name = "beep",
+                    .handler = [](CVantorCmd& cmd, M m, C closing) { cmd.BeepAtPitch(m, closing); },
+                    .fields = F::BeepAtPitch},
+        HostCommand{.code = 0x11,
+                    .name = "query",
+                    .handler = [](CVantorCmd& cmd, M, C) { cmd.Reply(0x14, 0x10); }},
+        HostCommand{.code = 0x1F,
+                    .name = "serial2",
+                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.WriteToSerial(2, m); },
+                    .fields = F::OutputData},
+        HostCommand{.code = 0x22,
+                    .name = "beep",
+                    .handler = [](CVantorCmd& cmd, M m, C closing) { cmd.BeepAtStep(m, closing); },
+                    .fields = F::BeepAtStep},
+        HostCommand{.code = 0x23,
+                    .name = "text",
+                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.PutIndexedText(m); },
+                    .fields = F::IndexedText},
+        HostCommand{.code = 0x2C,
+                    .name = "query",
+                    .handler = [](CVantorCmd& cmd, M, C) { cmd.Reply(0x2B, 0x01); }},
+        HostCommand{.code = 0x2D,
+                    .name = "query",
+                    .handler = [](CVantorCmd& cmd, M, C) { cmd.Reply(0x2E, 0x00, 0x00); }},
+        HostCommand{.code = 0x32,
+                    .name = "status text",
+                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.PutStatusText(m); },
+                    .fields = F::StatusText},
+        HostCommand{
+            .code = 0x35,
+            .name = "media list",
+            .handler = [](CVantorCmd& cmd, M, C) { cmd.media_.ListMediaFiles(cmd.Address()); }},
+        HostCommand{.code = 0x3E,
+                    .name = "clear",
+                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.ClearWithBackground(m); },
+                    .fields = F::ClearWithBackground},
+        HostCommand{.code = 0x3F,
+                    .name = "table",
+                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.DrawTable(m); },
+                    .fields = F::Table},
+        HostCommand{.code = 0x40,
+                    .name = "play list",
+                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.media_.PlayMediaList(m); },
+                    .fields = F::PlayList},
+        HostCommand{.code = 0x41,
+                    .name = "stop media",
+                    .handler = [](CVantorCmd& cmd, M, C) { cmd.media_.StopMedia(); }},
+        HostCommand{
+            .code = 0x42,
+            .name = "port status",
+            .handler = [](CVantorCmd& cmd, M m, C closing) { cmd.ReplyPortStatus(m, closing); },
+            .fields = F::PortStatus},
+        HostCommand{.code = 0x50,
+                    .name = "printer",
+                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.WriteToPrinter(m); },
+                    .fields = F::OutputData},
+        HostCommand{.code = 0x78,
+                    .name = "text",
+                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.PutTextOrStatusText(m); },
+                    .fields = F::IndexedText},
+    };
+    return kCommands;
+}
+
+const HostCommand* CVantorCmd::FindCommand(std::uint8_t code) {
+    // Built once from the table, so dispatching a message is one look-up.
+    static const auto kByCode = [] {
+        std::array<const HostCommand*, 256> byCode{};
+        for (const HostCommand& command : Commands()) {
+            byCode[command.code] = &command;
+        }
+        return byCode;
+    }();
+    return kByCode[code];
 }
 
 void CVantorCmd::ShowHostPicture(int column, int row, const std::string& path) {

@@ -5,6 +5,7 @@
 #include "core/hostlink/IHostMessageSink.h"
 #include "core/hostlink/IHostSender.h"
 #include "core/hostlink/ISerialDevice.h"
+#include "core/interpreter/HostCommand.h"
 #include "core/interpreter/MediaCommands.h"
 #include "core/interpreter/SerialPassThrough.h"
 
@@ -34,6 +35,11 @@ public:
     // ports are made by `serialDevices` and stay closed until first used.
     CVantorCmd(CConsoleWin& textScreen, CVantorBar& statusLine, IHostSender& host,
                ISerialDeviceFactory& serialDevices, IBeeper& beeper);
+
+    // Every code the station acts on, in code order; a code not listed is framed and ignored.
+    static std::span<const HostCommand> Commands();
+    // The row of `code`, or nullptr for a code the station ignores.
+    static const HostCommand* FindCommand(std::uint8_t code);
 
     void DispatchHostMessage(std::uint8_t address, std::uint8_t code,
                              std::span<const std::uint8_t> message,

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <map>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -106,7 +108,51 @@ std::string AttributeText(std::int32_t attribute) {
     return text.data();
 }
 
+// The attribute most cells hold.
+std::int32_t FillAttribute(const ScreenSnapshot& screen) {
+    std::map<std::int32_t, std::size_t> counts;
+    for (const ScreenSnapshot::Cell& cell : screen.cells) {
+        ++counts[cell.attribute];
+    }
+    const auto most =
+        std::max_element(counts.begin(), counts.end(),
+                         [](const auto& a, const auto& b) { return a.second < b.second; });
+    return most == counts.end() ? 0 : most->first;
+}
+
+std::string GridHeader(std::string_view name, const ScreenSnapshot& screen) {
+    return std::string(name) + ' ' + std::to_string(screen.columns) + 'x' +
+           std::to_string(screen.rows) + '\n';
+}
+
+std::string DifferingAttributes(std::string_view name, const ScreenSnapshot& screen) {
+    const std::int32_t fill = FillAttribute(screen);
+    std::string out = "attributes " + std::string(name) + " fill " + AttributeText(fill) + '\n';
+    for (int row = 0; row < screen.rows; ++row) {
+        int first = -1;
+        int last = -1;
+        for (int column = 0; column < screen.columns; ++column) {
+            if (screen.At(column, row).attribute != fill) {
+                first = first < 0 ? column : first;
+                last = column;
+            }
+        }
+        if (first >= 0) {
+            out += std::to_string(row) + ' ' + std::to_string(first) + ": " +
+                   ScreenDump::Attributes(screen, first, row, last - first + 1, 1);
+        }
+    }
+    return out;
+}
+
 } // namespace
+
+std::string ScreenDump::Document(const ScreenSnapshot& textScreen,
+                                 const ScreenSnapshot& statusLine) {
+    return GridHeader("text", textScreen) + Text(textScreen) + GridHeader("status", statusLine) +
+           Text(statusLine) + DifferingAttributes("text", textScreen) +
+           DifferingAttributes("status", statusLine);
+}
 
 std::string ScreenDump::Glyph(std::uint16_t code) {
     std::string out;

@@ -21,8 +21,16 @@ namespace qx44 {
 // Attributes gives one line per row of space-separated runs of equal attributes, each as four
 // or more hex digits and, for a run longer than one cell, '*' and its length: "D200*78 EAD7*2".
 // The region forms cover the part of (column, row, width, height) that lies on the grid.
+//
+// Document is the dump file of a whole station (`--dump-screen`, golden tests): a block per
+// screen, "text 80x25" or "status 80x1" over its Text, then a block per screen,
+// "attributes text fill D200", listing only the rows that hold another attribute than the
+// fill (the screen's most common one) as "row column: runs" from the row's first to its last
+// cell that differs: "5 10: 00D2*2 D200 EAD7".
 class ScreenDump {
 public:
+    static std::string Document(const ScreenSnapshot& textScreen, const ScreenSnapshot& statusLine);
+
     static std::string Text(const ScreenSnapshot& screen);
     static std::string Text(const ScreenSnapshot& screen, int column, int row, int width,
                             int height);

@@ -28,7 +28,8 @@ void SetColours(QWidget& widget) {
 
 } // namespace
 
-CQX44Flash::CQX44Flash(bool windowed, QWidget* parent) : QWidget(parent), windowed_(windowed) {
+CQX44Flash::CQX44Flash(bool windowed, QWidget* parent, IHostTrace& trace)
+    : QWidget(parent), windowed_(windowed), trace_(trace) {
     setWindowTitle("QX4400");
     SetColours(*this);
     setFocusPolicy(Qt::StrongFocus);
@@ -130,7 +131,7 @@ void CQX44Flash::EnterSetup() {
 
 void CQX44Flash::OpenTerminal() {
     hideDelay_.start(kHideDelayMs);
-    terminal_ = std::make_unique<CQX44SimDlg>();
+    terminal_ = std::make_unique<CQX44SimDlg>(nullptr, trace_);
     ShowWindow(*terminal_);
     // Out of sight in the top-right corner, as the station leaves it.
     if (const QScreen* screen = terminal_->screen()) {

@@ -28,7 +28,8 @@ public:
 
     // `windowed` runs the boot screen and the terminal in 1024 x 768 windows instead of over the
     // whole display.
-    explicit CQX44Flash(bool windowed, QWidget* parent = nullptr);
+    explicit CQX44Flash(bool windowed, QWidget* parent = nullptr,
+                        IHostTrace& trace = IHostTrace::None());
     ~CQX44Flash() override;
 
     // Shows the page and starts the boot delay.
@@ -59,6 +60,7 @@ private:
     void ShowWindow(QWidget& window) const;
 
     bool windowed_;
+    IHostTrace& trace_;
     std::vector<PlacedText> texts_;
     // Pixels per dialog unit, across and down, from the page's font.
     double unitX_ = 2.0;

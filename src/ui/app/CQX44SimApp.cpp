@@ -36,7 +36,8 @@ int CQX44SimApp::Run(const Options& options) {
     TerminationWatcher termination;
     int status = 0;
     {
-        CQX44Flash boot(options.windowed);
+        CQX44Flash boot(options.windowed, nullptr,
+                        options.trace != nullptr ? *options.trace : IHostTrace::None());
         boot.SetControlPort(options.controlPort);
         boot.Start();
         status = QApplication::exec();

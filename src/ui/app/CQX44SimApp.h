@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/hostlink/IHostTrace.h"
 #include "platform/SingleInstanceLock.h"
 #include "ui/app/QtDisplayInfo.h"
 
@@ -19,6 +20,8 @@ public:
         std::string settingsFile;
         // --control PORT, over the settings' Control/Port.
         std::optional<int> controlPort;
+        // Where every host session is traced (`--trace`); none when null.
+        IHostTrace* trace = nullptr;
     };
 
     ~CQX44SimApp();

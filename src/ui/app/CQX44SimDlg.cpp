@@ -13,11 +13,11 @@
 
 namespace qx44 {
 
-CQX44SimDlg::CQX44SimDlg(QWidget* parent)
+CQX44SimDlg::CQX44SimDlg(QWidget* parent, IHostTrace& trace)
     : QWidget(parent), textView_(textScreen_, messageBox_, this),
       statusView_(statusLine_, messageBox_, this), statusLineShown_(CQX44Setting().GetStatusLn()),
       cmd_(textScreen_, statusLine_, hostLink_, serialDevices_, beeper_),
-      hostLink_(cmd_, ui_, *this),
+      hostLink_(cmd_, ui_, *this, "./tmp.bmp", trace),
       keyboard_(hostLink_, static_cast<std::uint8_t>(cmd_.StationAddress()), *this, player_) {
     // The COM numbers the setup dialog offers: their pseudo-terminals' paths are known at once.
     serialDevices_.Prepare(1, kSetupComPorts);

@@ -59,7 +59,8 @@ public:
     static constexpr int kShownWaitMs = 1000;
     static constexpr int kSetupComPorts = 8;
 
-    explicit CQX44SimDlg(QWidget* parent = nullptr);
+    // `trace` hears every byte of every host session (`--trace`).
+    explicit CQX44SimDlg(QWidget* parent = nullptr, IHostTrace& trace = IHostTrace::None());
     ~CQX44SimDlg() override;
 
     // Once the window is placed: listener, timers, start tone, information screen, settings.

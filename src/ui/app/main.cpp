@@ -1,6 +1,8 @@
 #include "Version.h"
 #include "core/common/Log.h"
 #include "core/settings/CQX44Setting.h"
+#include "core/trace/TraceReplay.h"
+#include "core/trace/TraceWriter.h"
 #include "ui/app/CQX44SimApp.h"
 #include "ui/app/QtLogSink.h"
 
@@ -9,6 +11,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -56,6 +60,23 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption control(
         "control", "Serve the control port on PORT (127.0.0.1 and ::1 only; 0: off).", "PORT");
     parser.addOptions({help, version, verbose, windowed, settings, headless, control});
+    // The host developer's tools: a decoded trace of every session, and its replay.
+    const QCommandLineOption trace(
+        "trace", "Write a decoded trace of every host session to FILE (- for stderr).", "FILE");
+    const QCommandLineOption replay(
+        "replay",
+        "Play a trace's host messages into a fresh station without a display, compare its replies "
+        "and end: status 0 when all match, 1 when not.",
+        "TRACE");
+    const QCommandLineOption speed("speed",
+                                   "Replay at the recorded timing (1), FACTOR times faster, or as "
+                                   "fast as possible (0, the default).",
+                                   "FACTOR", "0");
+    const QCommandLineOption expectScreen(
+        "expect-screen", "After the replay, compare the screens with the dump in FILE.", "FILE");
+    const QCommandLineOption dumpScreen(
+        "dump-screen", "After the replay, write the screens' dump to FILE.", "FILE");
+    parser.addOptions({trace, replay, speed, expectScreen, dumpScreen});
     // A first look before the application object exists: --version and --help need no display.
     // Qt's own options (-platform ...) are only known once the application has taken them out.
     QStringList arguments;
@@ -90,6 +111,33 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(headless)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    if (parser.isSet(settings)) {
+        qx44::CQX44Setting::SetFilePathOverride(parser.value(settings).toStdString());
+    }
+    if (parser.isSet(replay)) {
+        bool speedOk = false;
+        const qx44::TraceReplay::Options replayOptions{
+            .tracePath = parser.value(replay).toStdString(),
+            .speed = parser.value(speed).toDouble(&speedOk),
+            .expectScreenPath = parser.value(expectScreen).toStdString(),
+            .dumpScreenPath = parser.value(dumpScreen).toStdString()};
+        if (!speedOk || replayOptions.speed < 0) {
+            Print(stderr, "qx44sim: --speed takes a factor of 0 or more\n");
+            return 2;
+        }
+        return qx44::TraceReplay::Run(replayOptions, std::cout);
+    }
+    std::unique_ptr<qx44::TraceWriter> traceWriter;
+    if (parser.isSet(trace)) {
+        std::string error;
+        traceWriter =
+            qx44::TraceWriter::Open(parser.value(trace).toStdString(),
+                                    {.beeperPitch = qx44::CQX44Setting().GetPitch()}, error);
+        if (!traceWriter) {
+            Print(stderr, QString::fromStdString("qx44sim: " + error + "\n"));
+            return 2;
+        }
+    }
 
     qx44::QtLogSink log;
     QApplication app(argc, argv);
@@ -103,6 +151,7 @@ int main(int argc, char* argv[]) {
     qx44::CQX44SimApp::Options options;
     options.windowed = parser.isSet(windowed);
     options.controlPort = controlPort;
+    options.trace = traceWriter.get();
     if (parser.isSet(settings)) {
         options.settingsFile = parser.value(settings).toStdString();
         qx44::CQX44Setting::SetFilePathOverride(options.settingsFile);

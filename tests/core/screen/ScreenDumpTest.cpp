@@ -1,6 +1,8 @@
 #include "core/screen/ScreenDump.h"
 
 #include "core/screen/CConsoleWin.h"
+#include "core/screen/CVantorBar.h"
+#include "core/screen/ScreenDumpComparison.h"
 #include "core/screen/ScreenTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +74,61 @@ TEST(ScreenDump, RegionsKeepTheirColumns) {
     EXPECT_EQ(TextOf(screen, 78, 24, 10, 10), "\n");
     EXPECT_EQ(TextOf(screen, 0, 30, 10, 10), "");
     EXPECT_EQ(ScreenDump::Attributes(screen.Snapshot(), 2, 2, 6, 1), "D200 0102*4 D200\n");
+}
+
+// The dump file of both screens, and its comparison: each change a person would see is named by
+// its screen, row and column, past a two-cell character too, and nothing else is.
+TEST(ScreenDump, DocumentsDifferCellByCell) {
+    const auto document = [](auto change) {
+        CConsoleWin screen;
+        CVantorBar bar;
+        screen.PutText(2, 1,
+                       Bytes("\xE4\xB8\xAD"
+                             "ab"),
+                       0xD70F);
+        bar.PutText(0, 0, Bytes("Till 3"), 0xEA00);
+        change(screen, bar);
+        return ScreenDump::Document(screen.Snapshot(), bar.Snapshot());
+    };
+    const std::string expected = document([](CDosScreen&, CDosScreen&) {});
+    EXPECT_EQ(expected.substr(0, expected.find("status 80x1")),
+              "text 80x25\n\n  中ab\n" + Repeat("\n", 23));
+    EXPECT_NE(
+        expected.find("attributes text fill D200\n1 2: D70F*4\nattributes status fill EA00\n"),
+        std::string::npos)
+        << expected;
+
+    const struct {
+        const char* what;
+        void (*change)(CDosScreen& screen, CDosScreen& bar);
+        std::vector<std::string> differences;
+    } rows[] = {
+        {"same screens", [](CDosScreen&, CDosScreen&) {}, {}},
+        {"a character after a two-cell one",
+         [](CDosScreen& screen, CDosScreen&) { screen.PutText(5, 1, Bytes("x"), 0xD70F); },
+         {"text row 1 column 5: expected \"b\", actual \"x\""}},
+        {"an attribute alone",
+         [](CDosScreen& screen, CDosScreen&) { screen.FillArea(0, 24, 1, 1, 0, 0x0102); },
+         {"text row 24 column 0: attribute expected D200, actual 0102"}},
+        {"the status line",
+         [](CDosScreen&, CDosScreen& bar) { bar.PutText(5, 0, Bytes("4"), 0xEA00); },
+         {"status row 0 column 5: expected \"3\", actual \"4\""}},
+        {"the grid's size",
+         [](CDosScreen& screen, CDosScreen&) { screen.SetGridMode(2); },
+         {"text: expected 80x25, actual 64x25"}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ScreenDumpComparison::Differences(expected, document(row.change)),
+                  row.differences)
+            << row.what;
+    }
+    const auto many =
+        ScreenDumpComparison::Differences(expected, document([](CDosScreen& screen, CDosScreen&) {
+                                              screen.FillArea(0, 10, 80, 1, 'z', 0xD200);
+                                          }),
+                                          3);
+    ASSERT_EQ(many.size(), 4u);
+    EXPECT_EQ(many.back(), "... and 77 more differences");
 }
 
 } // namespace

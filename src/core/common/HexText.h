@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace qx44 {
+
+// Bytes as a person reads them in a trace: two upper-case hex digits each, no prefix.
+class HexText {
+public:
+    static std::string Byte(std::uint8_t value);
+    // Appends " XX" for each byte.
+    static void AppendBytes(std::string& out, std::span<const std::uint8_t> bytes);
+};
+
+} // namespace qx44

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "core/common/IBeeper.h"
+#include "core/common/IUiThread.h"
+#include "core/hostlink/HostLink.h"
+#include "core/hostlink/ISerialDevice.h"
+#include "core/interpreter/CVantorCmd.h"
+#include "core/screen/CConsoleWin.h"
+#include "core/screen/CVantorBar.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace qx44 {
+
+// A fresh station for a replay, without a display: the screens, the interpreter and the host
+// link as the terminal has them, served by a loop thread that stands in for the UI thread
+// (accepting, closing, the send opportunities). It has no serial ports, printer or media player,
+// its beeper is silent, and it starts with a blank screen, so what it shows depends on the host
+// alone. The settings file gives it its station address.
+class ReplayStation : private IUiThread, private IHostLinkEvents {
+public:
+    // `tick` is the interval of the send opportunities (the terminal's is 200 ms).
+    explicit ReplayStation(std::chrono::milliseconds tick, IHostTrace& trace = IHostTrace::None());
+    ReplayStation(const ReplayStation&) = delete;
+    ReplayStation& operator=(const ReplayStation&) = delete;
+    ~ReplayStation() override;
+
+    // Listens on a port of the system's choosing; false when it cannot.
+    bool Start();
+    std::uint16_t Port() const { return link_.Listener().Port(); }
+    // Waits until a host has come and gone; false at the deadline.
+    bool WaitForHostGone(std::chrono::steady_clock::time_point deadline) const;
+    // Both screens as a ScreenDump document.
+    std::string Dump() const;
+
+private:
+    class NoSerialDevices : public ISerialDeviceFactory {
+    public:
+        std::unique_ptr<ISerialDevice> CreateDevice() override;
+    };
+    class SilentBeeper : public IBeeper {
+    public:
+        void Beep(int, std::chrono::milliseconds, const CancelToken&) override {}
+    };
+
+    void Post(std::function<void()> work) override;
+    void HostConnected(std::string_view) override { hostCame_ = true; }
+    void Loop();
+
+    std::chrono::milliseconds tick_;
+    std::string transferPath_;
+    CConsoleWin textScreen_;
+    CVantorBar statusLine_;
+    NoSerialDevices serialDevices_;
+    SilentBeeper beeper_;
+    CVantorCmd cmd_;
+    HostLink link_;
+
+    std::mutex mutex_;
+    std::deque<std::function<void()>> posted_;
+    std::atomic<bool> hostCame_{false};
+    std::atomic<bool> stopping_{false};
+    std::thread loop_;
+};
+
+} // namespace qx44

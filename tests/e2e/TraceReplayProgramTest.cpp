@@ -1,0 +1,76 @@
+#include "support/Bytes.h"
+#include "support/ChildProcess.h"
+#include "support/FreePort.h"
+#include "support/StationProgramHost.h"
+#include "support/TempDir.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace qx44 {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Bytes;
+
+// A session traced by the running program replays with the built program: status 0 as it is,
+// 1 naming the line of a changed reply, 1 naming the cell of a changed screen, 2 for no trace.
+TEST(TraceReplayProgramTest, TracedSessionReplaysAndNamesWhatChanged) {
+    test::TempDir dir;
+    const std::uint16_t port = test::FreePort();
+    const std::string settings = dir.File("setting.txt");
+    test::TempDir::WriteText(settings,
+                             "[Net]\nPortNum=" + std::to_string(port) +
+                                 "\n[Main]\nBeeping=0\n[Ports]\nCOM1=" + dir.File("none1") + "\n");
+    const std::string trace = dir.File("host.trace");
+    {
+        test::ChildProcess station(QX44SIM_PATH,
+                                   {"--windowed", "--settings", settings, "--trace", trace},
+                                   {"QT_QPA_PLATFORM=offscreen"}, dir.Path());
+        auto host = test::ConnectWhenListening(port);
+        host->Send(
+            Bytes{0x02, 0x01, 0x23, 0x07, 0x07, 0xD2, 0x00, 0x05, 'h', 'e', 'l', 'l', 'o', 0x03});
+        host->Send(Bytes{0x02, 0x01, 0x42, 0x01, 0x03});
+        EXPECT_EQ(host->Receive(6, 30s), (Bytes{0x02, 0x01, 0x34, 0x01, 0xFF, 0x03}));
+        host->Close();
+        station.Signal(SIGTERM);
+        ASSERT_TRUE(station.WaitForExit(20s).has_value());
+    }
+
+    const auto replay = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"--settings", settings});
+        const std::string out = dir.File("replay.txt");
+        test::ChildProcess program(QX44SIM_PATH, arguments, {}, dir.Path(), out);
+        const auto status = program.WaitForExit(60s);
+        EXPECT_TRUE(status && WIFEXITED(*status));
+        return std::pair{status ? WEXITSTATUS(*status) : -1, test::TempDir::ReadText(out)};
+    };
+    const std::string screen = dir.File("screen.txt");
+    auto [status, output] = replay({"--replay", trace, "--dump-screen", screen});
+    EXPECT_EQ(status, 0) << output;
+    std::string dump = test::TempDir::ReadText(screen);
+    EXPECT_NE(dump.find("\n       hello\n"), std::string::npos) << dump;
+
+    const std::string recorded = test::TempDir::ReadText(trace);
+    std::string changed = recorded;
+    changed.replace(changed.find("S 02 01 34 01 FF 03"), 19, "S 02 01 34 01 00 03");
+    test::TempDir::WriteText(dir.File("changed.trace"), changed);
+    std::tie(status, output) = replay({"--replay", dir.File("changed.trace")});
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(output.find(": expected S 02 01 34 01 00 03 (port status 1: 00)"), std::string::npos)
+        << output;
+
+    dump.replace(dump.find("hello"), 5, "jello");
+    test::TempDir::WriteText(screen, dump);
+    std::tie(status, output) = replay({"--replay", trace, "--expect-screen", screen});
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(output.find("text row 7 column 7: expected \"j\", actual \"h\""), std::string::npos)
+        << output;
+
+    std::tie(status, output) = replay({"--replay", dir.File("missing.trace")});
+    EXPECT_EQ(status, 2) << output;
+}
+
+} // namespace
+} // namespace qx44
