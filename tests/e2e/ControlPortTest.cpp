@@ -46,7 +46,7 @@ TEST(ControlPortTest, ScriptDrivesAHeadlessStationBesideItsHost) {
     const std::uint16_t controlPort = test::FreePort();
     auto program = test::StartStationProgram(
         QX44SIM_PATH, dir, port, {"--headless", "--control", std::to_string(controlPort)},
-        {"QT_QPA_PLATFORM=xcb", "DISPLAY="});
+        {"QT_QPA_PLATFORM=xcb", "DISPLAY="}, "COM2=virtual\nCOM3=printer\n");
     auto host = test::ConnectWhenListening(port);
     test::ExpectAnswered(*host);
     auto control = ConnectControl(controlPort);
@@ -81,6 +81,13 @@ TEST(ControlPortTest, ScriptDrivesAHeadlessStationBesideItsHost) {
     EXPECT_EQ(NumberIn(state, "messagesIn"), 2);
     EXPECT_EQ(NumberIn(state, "messagesOut"), 6);
     EXPECT_EQ(NumberIn(state, "bytesOut"), 5 + 15 + 12);
+
+    // The program's own devices answer through the same port.
+    EXPECT_EQ(control->Ask("serial 2 send AB"), R"({"ok":true,"port":2,"queued":2})");
+    EXPECT_EQ(test::Hex(host->Receive(10)), "02 01 22 41 03 02 01 22 42 03");
+    EXPECT_EQ(control->Ask("printer set cover-open").substr(0, 11), R"({"ok":true,)");
+    host->Send(Bytes{0x02, 0x01, 0x42, 0xFE, 0x03});
+    EXPECT_EQ(test::Hex(host->Receive(6)), "02 01 34 FE FF 03");
 
     EXPECT_EQ(control->Ask("shutdown"), R"({"ok":true})");
     const auto status = program->WaitForExit(20s);
