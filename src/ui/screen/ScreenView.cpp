@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -120,8 +121,26 @@ void ScreenView::DrawPicture(ScreenRequests::Picture& picture) {
     update(shown);
 }
 
+bool ScreenView::MayPaint() {
+    if (refusedSince_.isValid() && refusedSince_.hasExpired(kLongestHeldPaintMs)) {
+        refusedSince_.invalidate();
+        return true;
+    }
+    if (screen_.RequestPaint()) {
+        refusedSince_.invalidate();
+        return true;
+    }
+    if (!refusedSince_.isValid()) {
+        refusedSince_.start();
+        QTimer::singleShot(kLongestHeldPaintMs + 1, this, [this] { update(); });
+    }
+    return false;
+}
+
 void ScreenView::paintEvent(QPaintEvent* event) {
-    if (!dirty_.isEmpty() && screen_.RequestPaint()) {
+    if (dirty_.isEmpty()) {
+        refusedSince_.invalidate();
+    } else if (MayPaint()) {
         renderer_.Render(screen_, backing_, dirty_);
         pictures_ -= dirty_;
         const QRegion unseen = dirty_ - event->region();

@@ -6,6 +6,7 @@
 #include "ui/screen/ScreenRenderer.h"
 #include "ui/screen/ScreenRequests.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QRegion>
 #include <QWidget>
@@ -29,6 +30,11 @@ class ScreenView : public QWidget, public IScreenSurface, public IPictureDisplay
     Q_OBJECT
 
 public:
+    // The longest a hold may put a paint off. A host that streams without a pause holds painting
+    // for nearly every moment; past this the window paints what the cells hold, so the screen
+    // keeps up with the stream at a frame rate.
+    static constexpr int kLongestHeldPaintMs = 8;
+
     // Attaches itself to the screen as its surface, and detaches when destroyed.
     ScreenView(CDosScreen& screen, IMessageBox& messages, QWidget* parent = nullptr);
     ~ScreenView() override;
@@ -67,6 +73,9 @@ protected:
 
 private:
     void Post(bool needed);
+    // Asks the screen for leave to paint; a paint refused for longer than the longest hold goes
+    // ahead without asking.
+    bool MayPaint();
     void TakeRequests();
     void DrawPicture(ScreenRequests::Picture& picture);
     // The screen window at `at` (this window's pixels): this one, a sibling screen window, or
@@ -82,6 +91,8 @@ private:
     // Areas taken from the requests and not yet painted into the backing image.
     QRegion dirty_;
     QRegion pictures_;
+    // Runs from the first paint the current hold refused.
+    QElapsedTimer refusedSince_;
 
     mutable std::mutex clientMutex_;
     PixelRect client_;
