@@ -348,8 +348,11 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
                                    : i == rowBands  ? pieces[kBottomEdge]
                                                     : pieces[kInnerHorizontal];
         const std::int64_t y = rowLine(i);
-        for (std::int64_t x = left; x <= lastColumn && y >= 0 && y < rows_; ++x) {
-            PutTableCellLocked(x, y, code, line);
+        if (y >= 0 && y < rows_ && left <= lastColumn) {
+            for (CCellChar& cell :
+                 ChangeRunLocked(CellNumber(left, y), CellNumber(lastColumn, y) + 1)) {
+                SetWholeCell(cell, code, line);
+            }
         }
     }
     for (std::int64_t j = 0; j <= columnBands; ++j) {

@@ -122,18 +122,20 @@ void ScreenView::DrawPicture(ScreenRequests::Picture& picture) {
 }
 
 bool ScreenView::MayPaint() {
-    if (refusedSince_.isValid() && refusedSince_.hasExpired(kLongestHeldPaintMs)) {
+    // A paint the hold refused once is not asked for again, and so not counted again, until
+    // the hold ends or has lasted too long.
+    if (refusedSince_.isValid()) {
+        if (!refusedSince_.hasExpired(kLongestHeldPaintMs) && screen_.IsPaintHeld()) {
+            return false;
+        }
         refusedSince_.invalidate();
         return true;
     }
     if (screen_.RequestPaint()) {
-        refusedSince_.invalidate();
         return true;
     }
-    if (!refusedSince_.isValid()) {
-        refusedSince_.start();
-        QTimer::singleShot(kLongestHeldPaintMs + 1, this, [this] { update(); });
-    }
+    refusedSince_.start();
+    QTimer::singleShot(kLongestHeldPaintMs + 1, this, [this] { update(); });
     return false;
 }
 

@@ -74,7 +74,7 @@ protected:
 private:
     void Post(bool needed);
     // Asks the screen for leave to paint; a paint refused for longer than the longest hold goes
-    // ahead without asking.
+    // ahead without asking again.
     bool MayPaint();
     void TakeRequests();
     void DrawPicture(ScreenRequests::Picture& picture);

@@ -244,6 +244,18 @@ TEST_F(ScreenViewTest, ABatchOfHostWritesCostsOnePaint) {
     EXPECT_TRUE(WaitUntil([&] { return AnyIn(Shown(), screen.CellRect(79, 24), kWhite); }));
 }
 
+// A host that streams without a pause holds painting nearly all the time; a paint the hold
+// put off still comes within a frame or so, without counting as another refused paint.
+TEST_F(ScreenViewTest, AHoldThatLastsDoesNotKeepTheWindowFromPainting) {
+    screen.HoldPaint(true);
+    screen.PutText(10, 5, Bytes("Hi"), 0xD200);
+    ASSERT_TRUE(WaitUntil([&] { return screen.HeldPaintCount() >= 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return AnyIn(Shown(), screen.CellRect(10, 5), kWhite); }));
+    EXPECT_TRUE(screen.IsPaintHeld());
+    EXPECT_EQ(screen.HeldPaintCount(), 1);
+    screen.HoldPaint(false);
+}
+
 // A hold that refused a paint ends in a repaint of what was put off, not of the whole window,
 // which would also wipe out a picture the host sent during the hold.
 TEST_F(ScreenViewTest, APictureSentDuringAHoldSurvivesItsRelease) {
