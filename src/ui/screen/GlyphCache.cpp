@@ -70,6 +70,7 @@ void GlyphCache::SetFont(const QFont& font) {
 void GlyphCache::ForgetTiles() {
     tiles_.clear();
     recentTiles_.fill({});
+    tileBytes_ = 0;
 }
 
 const GlyphCache::Glyph& GlyphCache::Get(char16_t code, QRgb colour) {
@@ -102,7 +103,7 @@ const QImage& GlyphCache::Tile(char16_t code, QRgb colour, QRgb background, QSiz
         recent = {key, &found->second};
         return found->second;
     }
-    if (tiles_.size() >= kMaxGlyphs) {
+    if (tiles_.size() >= kMaxGlyphs || tileBytes_ >= kMaxTileBytes) {
         ForgetTiles();
     }
     QImage tile(size, QImage::Format_RGB32);
@@ -122,6 +123,7 @@ const QImage& GlyphCache::Tile(char16_t code, QRgb colour, QRgb background, QSiz
             }
         }
     }
+    tileBytes_ += tile.sizeInBytes();
     const QImage& made = tiles_.emplace(key, std::move(tile)).first->second;
     recent = {key, &made};
     return made;

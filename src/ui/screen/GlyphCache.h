@@ -32,6 +32,9 @@ public:
     // Past this many glyphs the cache starts over, so that a host cycling through colours and
     // characters cannot make it grow without end.
     static constexpr std::size_t kMaxGlyphs = 4096;
+    // Tiles are whole cells, which on a big window in a coarse grid are large; their pixels are
+    // kept within this many bytes.
+    static constexpr qsizetype kMaxTileBytes = 16 * 1024 * 1024;
 
     // Forgets every glyph when the font differs from the current one.
     void SetFont(const QFont& font);
@@ -85,6 +88,7 @@ private:
     };
     static constexpr std::size_t kRecentTiles = 1024;
     std::array<RecentTile, kRecentTiles> recentTiles_{};
+    qsizetype tileBytes_ = 0;
 };
 
 } // namespace qx44
