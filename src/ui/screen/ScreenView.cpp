@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -64,6 +63,7 @@ void ScreenView::InvalidateWindow() {
 // Every refused paint kept its area, so the window only has to come back for those: repainting
 // the whole window would also wipe out a picture the host sent during the hold.
 void ScreenView::RepaintHeld() {
+    refusingHoldEnded_ = true;
     Post(requests_.Wake());
 }
 
@@ -122,27 +122,23 @@ void ScreenView::DrawPicture(ScreenRequests::Picture& picture) {
 }
 
 bool ScreenView::MayPaint() {
-    // A paint the hold refused once is not asked for again, and so not counted again, until
-    // the hold ends or has lasted too long.
-    if (refusedSince_.isValid()) {
-        if (!refusedSince_.hasExpired(kLongestHeldPaintMs) && screen_.IsPaintHeld()) {
+    if (refused_) {
+        // Asked only once per hold, so a hold that lasts counts one refused paint.
+        if (!refusingHoldEnded_.exchange(false)) {
             return false;
         }
-        refusedSince_.invalidate();
+        refused_ = false;
         return true;
     }
     if (screen_.RequestPaint()) {
         return true;
     }
-    refusedSince_.start();
-    QTimer::singleShot(kLongestHeldPaintMs + 1, this, [this] { update(); });
+    refused_ = true;
     return false;
 }
 
 void ScreenView::paintEvent(QPaintEvent* event) {
-    if (dirty_.isEmpty()) {
-        refusedSince_.invalidate();
-    } else if (MayPaint()) {
+    if (!dirty_.isEmpty() && MayPaint()) {
         renderer_.Render(screen_, backing_, dirty_);
         pictures_ -= dirty_;
         const QRegion unseen = dirty_ - event->region();

@@ -6,10 +6,10 @@
 #include "ui/screen/ScreenRenderer.h"
 #include "ui/screen/ScreenRequests.h"
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QRegion>
 #include <QWidget>
+#include <atomic>
 #include <mutex>
 
 namespace qx44 {
@@ -30,11 +30,6 @@ class ScreenView : public QWidget, public IScreenSurface, public IPictureDisplay
     Q_OBJECT
 
 public:
-    // The longest a hold may put a paint off. A host that streams without a pause holds painting
-    // for nearly every moment; past this the window paints what the cells hold, so the screen
-    // keeps up with the stream at a frame rate.
-    static constexpr int kLongestHeldPaintMs = 8;
-
     // Attaches itself to the screen as its surface, and detaches when destroyed.
     ScreenView(CDosScreen& screen, IMessageBox& messages, QWidget* parent = nullptr);
     ~ScreenView() override;
@@ -73,8 +68,9 @@ protected:
 
 private:
     void Post(bool needed);
-    // Asks the screen for leave to paint; a paint refused for longer than the longest hold goes
-    // ahead without asking again.
+    // Asks the screen for leave to paint. A refused paint is made good when the hold that
+    // refused it ends, even if the next batch has already taken the hold again: a host that
+    // streams without a pause holds painting nearly all the time and would starve the window.
     bool MayPaint();
     void TakeRequests();
     void DrawPicture(ScreenRequests::Picture& picture);
@@ -91,8 +87,10 @@ private:
     // Areas taken from the requests and not yet painted into the backing image.
     QRegion dirty_;
     QRegion pictures_;
-    // Runs from the first paint the current hold refused.
-    QElapsedTimer refusedSince_;
+    // A paint was refused and waits for its hold to end; RepaintHeld reports the end, from the
+    // thread that held.
+    bool refused_ = false;
+    std::atomic<bool> refusingHoldEnded_{false};
 
     mutable std::mutex clientMutex_;
     PixelRect client_;

@@ -244,15 +244,17 @@ TEST_F(ScreenViewTest, ABatchOfHostWritesCostsOnePaint) {
     EXPECT_TRUE(WaitUntil([&] { return AnyIn(Shown(), screen.CellRect(79, 24), kWhite); }));
 }
 
-// A host that streams without a pause holds painting nearly all the time; a paint the hold
-// put off still comes within a frame or so, without counting as another refused paint.
-TEST_F(ScreenViewTest, AHoldThatLastsDoesNotKeepTheWindowFromPainting) {
+// A host that streams without a pause holds painting nearly all the time: the next batch takes
+// the hold before the window comes to paint. The paint a hold refused is still made good when
+// that hold ends, and is not refused again by the next one.
+TEST_F(ScreenViewTest, TheNextBatchDoesNotKeepTheWindowFromPainting) {
     screen.HoldPaint(true);
     screen.PutText(10, 5, Bytes("Hi"), 0xD200);
     ASSERT_TRUE(WaitUntil([&] { return screen.HeldPaintCount() >= 1; }));
+    screen.HoldPaint(false);
+    screen.HoldPaint(true);
     EXPECT_TRUE(WaitUntil([&] { return AnyIn(Shown(), screen.CellRect(10, 5), kWhite); }));
-    EXPECT_TRUE(screen.IsPaintHeld());
-    EXPECT_EQ(screen.HeldPaintCount(), 1);
+    EXPECT_EQ(screen.HeldPaintCount(), 0);
     screen.HoldPaint(false);
 }
 
