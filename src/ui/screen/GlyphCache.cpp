@@ -103,7 +103,7 @@ const QImage& GlyphCache::Tile(char16_t code, QRgb colour, QRgb background, QSiz
         recent = {key, &found->second};
         return found->second;
     }
-    if (tiles_.size() >= kMaxGlyphs || tileBytes_ >= kMaxTileBytes) {
+    if (tiles_.size() >= kMaxTiles || tileBytes_ >= kMaxTileBytes) {
         ForgetTiles();
     }
     QImage tile(size, QImage::Format_RGB32);

@@ -32,9 +32,11 @@ public:
     // Past this many glyphs the cache starts over, so that a host cycling through colours and
     // characters cannot make it grow without end.
     static constexpr std::size_t kMaxGlyphs = 4096;
-    // Tiles are whole cells, which on a big window in a coarse grid are large; their pixels are
-    // kept within this many bytes.
-    static constexpr qsizetype kMaxTileBytes = 16 * 1024 * 1024;
+    // Tiles come in each pair of colours and each of the (up to four) cell sizes of a grid, so
+    // they are allowed more than glyphs; their pixels, large on a big window in a coarse grid,
+    // are kept within a budget.
+    static constexpr std::size_t kMaxTiles = 4 * kMaxGlyphs;
+    static constexpr qsizetype kMaxTileBytes = 32 * 1024 * 1024;
 
     // Forgets every glyph when the font differs from the current one.
     void SetFont(const QFont& font);
