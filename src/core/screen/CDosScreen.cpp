@@ -443,7 +443,8 @@ ScreenSnapshot CDosScreen::SnapshotLocked() const {
 
 int CDosScreen::PutText(int column, int row, std::span<const std::uint8_t> bytes, int attribute) {
     const std::span<const std::uint8_t> text = bytes.first(std::min(bytes.size(), kMaxTextBytes));
-    std::array<char16_t, kMaxTextBytes> units{};
+    // Only the decoded units are read; clearing the area first would cost as much as decoding.
+    std::array<char16_t, kMaxTextBytes> units;
     const std::size_t count = CUnicodeConverter::DecodeText(units, text);
     return Change([&](Repaint& repaint) {
         const std::int64_t start = CellNumber(column, row);
