@@ -88,7 +88,7 @@ private:
         TileKey key;
         const QImage* tile = nullptr;
     };
-    static constexpr std::size_t kRecentTiles = 1024;
+    static constexpr std::size_t kRecentTiles = 4096;
     std::array<RecentTile, kRecentTiles> recentTiles_{};
     qsizetype tileBytes_ = 0;
 };
