@@ -1,4 +1,6 @@
-// Host stream turned into cells: framing, dispatch and the real screen handlers.
+// Host stream turned into cells: framing, dispatch and the real screen handlers, with the heap
+// allocations they make counted per message.
+#include "CountingAllocator.h"
 #include "FeedInReads.h"
 #include "core/hostlink/CSerialException.h"
 #include "core/hostlink/IHostSender.h"
@@ -50,6 +52,26 @@ public:
     void Beep(int, std::chrono::milliseconds, const qx44::CancelToken&) override {}
 };
 
+// Passes every message on and counts them.
+class CountingSink : public qx44::IHostMessageSink {
+public:
+    explicit CountingSink(qx44::IHostMessageSink& next) : next_(next) {}
+    void DispatchHostMessage(std::uint8_t address, std::uint8_t code,
+                             std::span<const std::uint8_t> message,
+                             const qx44::CancelToken& closing) override {
+        ++messages;
+        next_.DispatchHostMessage(address, code, message, closing);
+    }
+    void ShowHostPicture(int column, int row, const std::string& path) override {
+        next_.ShowHostPicture(column, row, path);
+    }
+    void HoldScreenRepaint(bool hold) override { next_.HoldScreenRepaint(hold); }
+    std::size_t messages = 0;
+
+private:
+    qx44::IHostMessageSink& next_;
+};
+
 void Append(Bytes& stream, std::initializer_list<std::uint8_t> head, std::size_t payload) {
     stream.insert(stream.end(), head);
     stream.insert(stream.end(), payload, 'x');
@@ -84,21 +106,30 @@ void BM_HostStreamToCells(benchmark::State& state) {
     NoSerialDevices serialDevices;
     SilentBeeper beeper;
     qx44::CVantorCmd cmd(screen, bar, host, serialDevices, beeper);
+    CountingSink counting(cmd);
     qx44::CancelToken closing;
     const std::size_t readSize = 1460;
     std::size_t leftOut = 0;
+    std::size_t allocations = 0;
     for (auto _ : state) {
         // Traced: every line written to the file is inside the time (the writer's end joins it).
         std::string error;
         auto trace = state.range(0) == 0
                          ? nullptr
                          : qx44::TraceWriter::Open("/tmp/qx44-bench.trace", {}, error);
-        qx44::MessageFramer framer(cmd, "/dev/null", trace ? *trace : qx44::IHostTrace::None());
+        qx44::MessageFramer framer(counting, "/dev/null",
+                                   trace ? *trace : qx44::IHostTrace::None());
+        const std::size_t allocationsBefore = qx44bench::gAllocations.load();
         FeedInReads(framer, stream, readSize, closing);
+        allocations += qx44bench::gAllocations.load() - allocationsBefore;
         leftOut += trace ? trace->LeftOut() : 0;
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * stream.size()));
     state.counters["trace_lines_left_out"] = static_cast<double>(leftOut);
+    state.counters["messages/s"] =
+        benchmark::Counter(static_cast<double>(counting.messages), benchmark::Counter::kIsRate);
+    state.counters["allocs/msg"] = static_cast<double>(allocations) /
+                                   static_cast<double>(std::max<std::size_t>(counting.messages, 1));
 }
 BENCHMARK(BM_HostStreamToCells)->ArgName("trace")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

@@ -130,12 +130,6 @@ void CCommand_Buffer::Consume(std::size_t end) {
     }
 }
 
-std::size_t CCommand_Buffer::CopyOut(std::span<std::uint8_t> destination, std::size_t count) const {
-    const std::size_t n = std::min({count, destination.size(), Buffered()});
-    std::memcpy(destination.data(), data_.get() + start_, n);
-    return n;
-}
-
 void CCommand_Buffer::Clear() {
     start_ = 0;
     fill_ = 0;

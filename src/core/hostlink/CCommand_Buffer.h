@@ -34,7 +34,6 @@ public:
     // Position just after the first message's last byte, counted from the first buffered byte.
     std::optional<std::size_t> FindMessageEnd() const;
     void Consume(std::size_t end);
-    std::size_t CopyOut(std::span<std::uint8_t> destination, std::size_t count) const;
     void Clear();
 
 private:

@@ -185,9 +185,11 @@ void MessageFramer::WriteTransfer(std::span<const std::uint8_t> bytes, bool firs
 }
 
 void MessageFramer::Dispatch(std::size_t end, const CancelToken& handlerWaits) {
+    // The message is handed over where it lies: only this thread touches the buffer, and
+    // nothing is consumed before the handler returns.
     const auto data = buffer_.Data();
     trace_.Received(data.first(end));
-    const std::size_t length = buffer_.CopyOut(handOff_, end);
+    const std::size_t length = std::min(end, kHandOffSize);
     if (length < end) {
         Log::Note(LogArea::Framing, [&] {
             return "cut a message with code " + Log::Hex(data[2]) + " from " + std::to_string(end) +
@@ -195,8 +197,7 @@ void MessageFramer::Dispatch(std::size_t end, const CancelToken& handlerWaits) {
         });
     }
     try {
-        sink_.DispatchHostMessage(data[1], data[2], std::span(handOff_).first(length),
-                                  handlerWaits);
+        sink_.DispatchHostMessage(data[1], data[2], data.first(length), handlerWaits);
     } catch (...) {
         // A handler that fails loses only its own message; the connection reads on.
     }

@@ -4,7 +4,6 @@
 #include "core/hostlink/IHostMessageSink.h"
 #include "core/hostlink/IHostTrace.h"
 
-#include <array>
 #include <cstdint>
 #include <string>
 
@@ -14,6 +13,7 @@ namespace qx44 {
 // Used only by that connection's receive thread.
 class MessageFramer {
 public:
+    // The longest message a handler is given; a longer one is cut to this size.
     static constexpr std::size_t kHandOffSize = CCommand_Buffer::kLongestPlayList;
     // A larger size field is not believed: one bad header must not turn the rest of the
     // connection into file data.
@@ -56,7 +56,6 @@ private:
     std::string transferPath_;
     CCommand_Buffer buffer_;
     Transfer transfer_;
-    std::array<std::uint8_t, kHandOffSize> handOff_{};
 };
 
 } // namespace qx44

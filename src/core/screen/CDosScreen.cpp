@@ -130,8 +130,8 @@ template <typename Operation> auto CDosScreen::Change(Operation&& operation) {
         repaint.surface = surface_;
         auto outcome = operation(repaint);
         if (repaint.area) {
-            for (const PixelRect& rect : damage_.Take(layout_)) {
-                repaint.Add(rect);
+            if (const auto damaged = damage_.Take(layout_)) {
+                repaint.Add(*damaged);
             }
         }
         return outcome;
@@ -186,6 +186,12 @@ template <typename Edit> bool CDosScreen::ChangeCellLocked(std::int64_t cellNumb
     return true;
 }
 
+std::span<CCellChar> CDosScreen::ChangeRunLocked(std::int64_t first, std::int64_t end) {
+    damage_.AddRange(first, end);
+    return std::span(store_).subspan(static_cast<std::size_t>(first),
+                                     static_cast<std::size_t>(end - first));
+}
+
 // A half whose partner was overwritten shows as a character of its own.
 void CDosScreen::MakeWholeLocked(std::int64_t cellNumber, HalfMarker half) {
     if (const CCellChar* cell = CellLocked(cellNumber); cell && cell->half == half) {
@@ -213,27 +219,39 @@ std::int64_t CDosScreen::WriteUnitsLocked(std::int64_t start, std::span<const ch
     if (start > 0) {
         MakeWholeLocked(start - 1, HalfMarker::First);
     }
+    const auto storeCells = static_cast<std::int64_t>(store_.size());
     std::int64_t n = start;
-    for (const char16_t unit : units) {
-        if ((unit >> 8) == 0) {
-            if (!ChangeCellLocked(n, [&](CCellChar& cell) {
-                    WriteCell(cell, unit, HalfMarker::Whole, attribute);
-                })) {
+    if (start >= 0 && start < storeCells) {
+        // A unit above 0xFF takes two cells, its high byte first; a first half in the last cell
+        // of the store stays without its partner.
+        const std::span<CCellChar> cells =
+            std::span(store_).subspan(static_cast<std::size_t>(start));
+        std::size_t i = 0;
+        std::size_t changed = 0;
+        for (const char16_t unit : units) {
+            if (i >= cells.size()) {
                 break;
             }
-            n += 1;
-            continue;
+            if ((unit >> 8) == 0) {
+                WriteCell(cells[i], unit, HalfMarker::Whole, attribute);
+                changed = ++i;
+                continue;
+            }
+            WriteCell(cells[i], static_cast<std::uint16_t>(unit >> 8), HalfMarker::First,
+                      attribute);
+            changed = i + 1;
+            if (i + 1 >= cells.size()) {
+                break;
+            }
+            WriteCell(cells[i + 1], static_cast<std::uint16_t>(unit & 0xFF), HalfMarker::Second,
+                      attribute);
+            i += 2;
+            changed = i;
         }
-        const auto high = static_cast<std::uint16_t>(unit >> 8);
-        const auto low = static_cast<std::uint16_t>(unit & 0xFF);
-        if (!ChangeCellLocked(
-                n, [&](CCellChar& cell) { WriteCell(cell, high, HalfMarker::First, attribute); }) ||
-            !ChangeCellLocked(n + 1, [&](CCellChar& cell) {
-                WriteCell(cell, low, HalfMarker::Second, attribute);
-            })) {
-            break;
-        }
-        n += 2;
+        // How many cells a text covers shows only as it is written, so its run is recorded
+        // here, once, rather than through ChangeRunLocked.
+        damage_.AddRange(start, start + static_cast<std::int64_t>(changed));
+        n = start + static_cast<std::int64_t>(i);
     }
     MakeWholeLocked(n, HalfMarker::Second);
     return n;
@@ -245,15 +263,19 @@ void CDosScreen::SetRunLocked(std::int64_t column, std::int64_t row, std::uint8_
     const std::int64_t first = std::max<std::int64_t>(start, 0);
     const std::int64_t last = std::min<std::int64_t>(start + std::max<std::int64_t>(count, 0),
                                                      static_cast<std::int64_t>(store_.size()));
-    for (std::int64_t n = first; n < last; ++n) {
-        ChangeCellLocked(n, [&](CCellChar& cell) {
-            // Character 0 recolours a region without touching what it shows.
-            if (character != 0) {
-                cell.code = character;
-                cell.half = HalfMarker::Whole;
-            }
+    if (first >= last) {
+        return;
+    }
+    const std::span<CCellChar> run = ChangeRunLocked(first, last);
+    // Character 0 recolours a region without touching what it shows.
+    if (character == 0) {
+        for (CCellChar& cell : run) {
             cell.attribute = attribute;
-        });
+        }
+        return;
+    }
+    for (CCellChar& cell : run) {
+        SetWholeCell(cell, character, attribute);
     }
 }
 
@@ -326,8 +348,11 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
                                    : i == rowBands  ? pieces[kBottomEdge]
                                                     : pieces[kInnerHorizontal];
         const std::int64_t y = rowLine(i);
-        for (std::int64_t x = left; x <= lastColumn && y >= 0 && y < rows_; ++x) {
-            PutTableCellLocked(x, y, code, line);
+        if (y >= 0 && y < rows_ && left <= lastColumn) {
+            for (CCellChar& cell :
+                 ChangeRunLocked(CellNumber(left, y), CellNumber(lastColumn, y) + 1)) {
+                SetWholeCell(cell, code, line);
+            }
         }
     }
     for (std::int64_t j = 0; j <= columnBands; ++j) {
@@ -418,7 +443,8 @@ ScreenSnapshot CDosScreen::SnapshotLocked() const {
 
 int CDosScreen::PutText(int column, int row, std::span<const std::uint8_t> bytes, int attribute) {
     const std::span<const std::uint8_t> text = bytes.first(std::min(bytes.size(), kMaxTextBytes));
-    std::array<char16_t, kMaxTextBytes> units{};
+    // Only the decoded units are read; clearing the area first would cost as much as decoding.
+    std::array<char16_t, kMaxTextBytes> units;
     const std::size_t count = CUnicodeConverter::DecodeText(units, text);
     return Change([&](Repaint& repaint) {
         const std::int64_t start = CellNumber(column, row);
@@ -499,9 +525,8 @@ void CDosScreen::SetRun(int column, int row, std::uint8_t character, int attribu
 
 void CDosScreen::ClearStore(int attribute) {
     std::lock_guard lock(mutex_);
-    for (std::size_t n = 0; n < store_.size(); ++n) {
-        ChangeCellLocked(static_cast<std::int64_t>(n),
-                         [&](CCellChar& cell) { SetWholeCell(cell, kSpace, attribute); });
+    for (CCellChar& cell : ChangeRunLocked(0, static_cast<std::int64_t>(store_.size()))) {
+        SetWholeCell(cell, kSpace, attribute);
     }
     fillAttribute_ = attribute;
 }

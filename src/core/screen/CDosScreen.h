@@ -111,9 +111,13 @@ private:
     std::optional<PixelRect> ClientIfWindowExists() const;
 
     const CCellChar* CellLocked(std::int64_t cellNumber) const;
-    // Every change of a cell goes through here, so the cells a write changed are the ones asked
-    // to be repainted. False, with nothing changed, for a number outside the store.
+    // Every change of a cell goes through here or ChangeRunLocked (a text records its run
+    // itself), so the cells a write changed are the ones asked to be repainted. False, with nothing
+    // changed, for a number outside the store.
     template <typename Edit> bool ChangeCellLocked(std::int64_t cellNumber, Edit&& edit);
+    // The cells first up to end, which must lie in the store, recorded as changed for the
+    // caller to write: a run costs one damage record, not one per cell.
+    std::span<CCellChar> ChangeRunLocked(std::int64_t first, std::int64_t end);
     void MakeWholeLocked(std::int64_t cellNumber, HalfMarker half);
     std::int64_t CellNumber(std::int64_t column, std::int64_t row) const;
     bool IsValidPosition(std::int64_t column, std::int64_t row) const;

@@ -61,24 +61,62 @@ LeadRule RuleFor(std::uint8_t lead) {
     return {};
 }
 
-void AppendCodePoint(std::u16string& out, char32_t cp) {
-    if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
-        return;
+// One character of strict UTF-8 starting at bytes[i] (which holds no NUL): its code point, or
+// the replacement character for a maximal part that cannot be completed, and where the next
+// one starts.
+struct Decoded {
+    char32_t codePoint = 0;
+    std::size_t next = 0;
+};
+
+Decoded DecodeOne(std::span<const std::uint8_t> bytes, std::size_t i) {
+    const std::uint8_t lead = bytes[i];
+    if (lead < 0x80) {
+        return {lead, i + 1};
     }
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    const LeadRule rule = RuleFor(lead);
+    if (rule.continuations < 0) {
+        return {kReplacement, i + 1};
+    }
+    char32_t cp = lead & (0x3F >> rule.continuations);
+    std::size_t j = i + 1;
+    for (int k = 0; k < rule.continuations; ++k, ++j) {
+        const std::uint8_t low = k == 0 ? rule.low : std::uint8_t{0x80};
+        const std::uint8_t high = k == 0 ? rule.high : std::uint8_t{0xBF};
+        if (j >= bytes.size() || bytes[j] < low || bytes[j] > high) {
+            return {kReplacement, j};
+        }
+        cp = (cp << 6) | (bytes[j] & 0x3F);
+    }
+    return {cp, j};
+}
+
+// The first UTF-16 unit of a code point: the high surrogate of one above U+FFFF.
+char16_t FirstUnit(char32_t cp) {
+    return cp < 0x10000 ? static_cast<char16_t>(cp)
+                        : static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+}
+
+std::span<const std::uint8_t> UpToNul(std::span<const std::uint8_t> text) {
+    return text.first(static_cast<std::size_t>(
+        std::find(text.begin(), text.end(), std::uint8_t{0}) - text.begin()));
 }
 
 } // namespace
 
 std::size_t CUnicodeConverter::DecodeText(std::span<char16_t> out,
                                           std::span<const std::uint8_t> bytes) {
+    const std::size_t limit = std::min(out.size(), bytes.size());
     std::size_t n = 0;
     std::size_t i = 0;
-    while (i < bytes.size() && n < out.size()) {
+    while (n < limit && i < bytes.size()) {
         const std::uint8_t b = bytes[i];
+        // Plain text is most of what hosts send; it takes one byte per code.
+        if (b < 0x80) {
+            out[n++] = b;
+            ++i;
+            continue;
+        }
         const std::size_t length = SequenceLength(b);
         const bool complete =
             length > 1 && bytes.size() - i >= length &&
@@ -102,48 +140,21 @@ std::u16string CUnicodeConverter::DecodeText(std::span<const std::uint8_t> bytes
 }
 
 char16_t CUnicodeConverter::DecodeSequence(std::span<const std::uint8_t> sequence) {
-    const std::u16string wide = Utf8ToWide(sequence);
-    return wide.empty() ? u'\0' : wide.front();
+    const std::span<const std::uint8_t> bytes = UpToNul(sequence);
+    return bytes.empty() ? u'\0' : FirstUnit(DecodeOne(bytes, 0).codePoint);
 }
 
 std::u16string CUnicodeConverter::Utf8ToWide(std::span<const std::uint8_t> text) {
-    const auto end = std::find(text.begin(), text.end(), std::uint8_t{0});
-    const std::span<const std::uint8_t> bytes(text.begin(), end);
-
+    const std::span<const std::uint8_t> bytes = UpToNul(text);
     std::u16string out;
     out.reserve(bytes.size());
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const std::uint8_t lead = bytes[i];
-        if (lead < 0x80) {
-            out.push_back(lead);
-            ++i;
-            continue;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const Decoded decoded = DecodeOne(bytes, i);
+        out.push_back(FirstUnit(decoded.codePoint));
+        if (decoded.codePoint >= 0x10000) {
+            out.push_back(static_cast<char16_t>(0xDC00 + ((decoded.codePoint - 0x10000) & 0x3FF)));
         }
-        const LeadRule rule = RuleFor(lead);
-        if (rule.continuations < 0) {
-            out.push_back(kReplacement);
-            ++i;
-            continue;
-        }
-        char32_t cp = lead & (0x3F >> rule.continuations);
-        std::size_t j = i + 1;
-        bool valid = true;
-        for (int k = 0; k < rule.continuations; ++k, ++j) {
-            const std::uint8_t low = k == 0 ? rule.low : std::uint8_t{0x80};
-            const std::uint8_t high = k == 0 ? rule.high : std::uint8_t{0xBF};
-            if (j >= bytes.size() || bytes[j] < low || bytes[j] > high) {
-                valid = false;
-                break;
-            }
-            cp = (cp << 6) | (bytes[j] & 0x3F);
-        }
-        if (valid) {
-            AppendCodePoint(out, cp);
-        } else {
-            out.push_back(kReplacement);
-        }
-        i = j;
+        i = decoded.next;
     }
     return out;
 }

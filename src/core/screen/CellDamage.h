@@ -4,6 +4,7 @@
 #include "core/screen/PixelRect.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace qx44 {
@@ -18,11 +19,14 @@ public:
     void SetGrid(int columns, int rows);
 
     void Add(std::int64_t cellNumber);
+    // Cells first up to, not including, end.
+    void AddRange(std::int64_t first, std::int64_t end);
     void AddAll();
     void Clear();
 
-    // One rectangle per damaged row, in the pixels of `layout`; the damage is forgotten.
-    std::vector<PixelRect> Take(const CellLayout& layout);
+    // The pixels of `layout` that the damaged rows' spans cover, united into one rectangle;
+    // the damage is forgotten. Costs nothing on the heap, since it runs once per host message.
+    std::optional<PixelRect> Take(const CellLayout& layout);
 
 private:
     struct Span {
@@ -30,8 +34,13 @@ private:
         int right = 0; // exclusive; no damage while right <= left
     };
 
+    void Widen(std::size_t row, int left, int right);
+
     int columns_ = 0;
     std::vector<Span> rows_;
+    // The rows that may hold damage, so taking it visits only those.
+    std::size_t firstRow_ = 0;
+    std::size_t endRow_ = 0;
 };
 
 } // namespace qx44

@@ -7,7 +7,7 @@
 namespace qx44 {
 
 // What painting a screen needs from a drawing surface. The screen painter only ever asks for
-// these three things, so a test can record a paint exactly and a window can draw it however is
+// these things, so a test can record a paint exactly and a window can draw it however is
 // fastest.
 class IPainter {
 public:
@@ -20,6 +20,13 @@ public:
     // One UTF-16 unit in the screen font, centred in `cell` on a single line and cut off at the
     // cell's edges.
     virtual void Glyph(const PixelRect& cell, char16_t code, RgbColor colour) = 0;
+    // The same glyph on a cell that holds only its background so far, so a surface may draw
+    // cell and glyph together in one go; the pixels are those of Glyph.
+    virtual void GlyphOnBackground(const PixelRect& cell, char16_t code, RgbColor colour,
+                                   RgbColor background) {
+        static_cast<void>(background);
+        Glyph(cell, code, colour);
+    }
 };
 
 } // namespace qx44

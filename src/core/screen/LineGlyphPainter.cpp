@@ -3,6 +3,7 @@
 #include "core/screen/BevelGlyphPainter.h"
 #include "core/screen/CVantor256Attr.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -79,7 +80,14 @@ constexpr std::array kPieces{
     P(218, Single(CentreToBottom), Single(CentreToRight)), // ┌
 };
 
+static_assert(std::is_sorted(kPieces.begin(), kPieces.end(),
+                             [](const Piece& a, const Piece& b) { return a.code < b.code; }));
+
 const Piece* FindPiece(std::uint32_t code) {
+    // Text, which is most of what a screen shows, lies outside the table's codes.
+    if (code < kPieces.front().code || code > kPieces.back().code) {
+        return nullptr;
+    }
     for (const Piece& piece : kPieces) {
         if (piece.code == code) {
             return &piece;

@@ -4,6 +4,7 @@
 #include "core/screen/LineGlyphPainter.h"
 
 #include <limits>
+#include <utility>
 
 namespace qx44 {
 
@@ -66,9 +67,13 @@ void ScreenPainter::PaintBackgrounds(const ScreenSnapshot& screen, int row, IPai
 
 void ScreenPainter::PaintGlyphs(const ScreenSnapshot& screen, int row, IPainter& painter) {
     const std::size_t first = static_cast<std::size_t>(row) * screen.columns;
+    // A line piece may draw a pixel into the cell to its right; until then a cell holds only
+    // its background, which the surface may draw together with the glyph.
+    bool lineOnLeft = false;
     for (int column = 0; column < screen.columns; ++column) {
         const std::size_t n = first + column;
         const ScreenSnapshot::Cell& cell = screen.cells[n];
+        const bool onBackground = !std::exchange(lineOnLeft, false);
         if (cell.half == HalfMarker::Second) {
             continue;
         }
@@ -88,6 +93,7 @@ void ScreenPainter::PaintGlyphs(const ScreenSnapshot& screen, int row, IPainter&
         PixelRect rect = screen.layout.CellRect(column, row);
         if (LineGlyphPainter::IsLineCode(code)) {
             LineGlyphPainter::Paint(code, rect, cell.attribute, painter);
+            lineOnLeft = true;
             continue;
         }
         if (code >= kFirstWideCode && next != nullptr) {
@@ -97,7 +103,14 @@ void ScreenPainter::PaintGlyphs(const ScreenSnapshot& screen, int row, IPainter&
         if (rect.IsEmpty()) {
             continue;
         }
-        painter.Glyph(rect, static_cast<char16_t>(code), CVantor256Attr::ForeColor(cell.attribute));
+        const RgbColor colour = CVantor256Attr::ForeColor(cell.attribute);
+        // A wide character also covers its second cell, whose background may differ.
+        if (onBackground && rect.Width() == screen.layout.CellWidth(column)) {
+            painter.GlyphOnBackground(rect, static_cast<char16_t>(code), colour,
+                                      CVantor256Attr::BackColor(cell.attribute));
+        } else {
+            painter.Glyph(rect, static_cast<char16_t>(code), colour);
+        }
     }
 }
 

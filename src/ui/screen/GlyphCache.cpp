@@ -33,6 +33,26 @@ bool LayoutSwallows(QChar character) {
            character.category() == QChar::Other_Format;
 }
 
+// A premultiplied pixel over an opaque one, with the rounding of QPainter's own source-over
+// blend, so that a tile shows exactly what drawing the glyph on its background shows. Tiles are
+// made this way because a screen in many colours needs many of them, and a QPainter for each
+// would cost more than the paint it saves.
+QRgb SourceOver(QRgb source, QRgb destination) {
+    const unsigned alpha = qAlpha(source);
+    if (alpha == 255) {
+        return source;
+    }
+    if (source == 0) {
+        return destination;
+    }
+    const unsigned rest = 255 - alpha;
+    unsigned low = (destination & 0xFF00FFu) * rest;
+    low = ((low + ((low >> 8) & 0xFF00FFu) + 0x800080u) >> 8) & 0xFF00FFu;
+    unsigned high = ((destination >> 8) & 0xFF00FFu) * rest;
+    high = (high + ((high >> 8) & 0xFF00FFu) + 0x800080u) & 0xFF00FF00u;
+    return source + (high | low);
+}
+
 } // namespace
 
 void GlyphCache::SetFont(const QFont& font) {
@@ -44,6 +64,13 @@ void GlyphCache::SetFont(const QFont& font) {
     ascent_ = metrics.ascent();
     lineHeight_ = metrics.height();
     glyphs_.clear();
+    ForgetTiles();
+}
+
+void GlyphCache::ForgetTiles() {
+    tiles_.clear();
+    recentTiles_.fill({});
+    tileBytes_ = 0;
 }
 
 const GlyphCache::Glyph& GlyphCache::Get(char16_t code, QRgb colour) {
@@ -55,6 +82,51 @@ const GlyphCache::Glyph& GlyphCache::Get(char16_t code, QRgb colour) {
         glyphs_.clear();
     }
     return glyphs_.emplace(key, Render(code, colour)).first->second;
+}
+
+QRect GlyphCache::Placed(const Glyph& glyph, const QRect& cell) const {
+    const QPoint lineBox(cell.left() + (cell.width() - glyph.advance) / 2,
+                         cell.top() + (cell.height() - lineHeight_) / 2);
+    return QRect(lineBox - glyph.origin, glyph.image.size());
+}
+
+const QImage& GlyphCache::Tile(char16_t code, QRgb colour, QRgb background, QSize size) {
+    const TileKey key{(std::uint64_t{code} << 32) | colour,
+                      (std::uint64_t{background & 0xFFFFFFu} << 32) |
+                          (std::uint64_t(size.width() & 0xFFFF) << 16) |
+                          std::uint64_t(size.height() & 0xFFFF)};
+    RecentTile& recent = recentTiles_[TileHash()(key) % kRecentTiles];
+    if (recent.tile != nullptr && recent.key == key) {
+        return *recent.tile;
+    }
+    if (const auto found = tiles_.find(key); found != tiles_.end()) {
+        recent = {key, &found->second};
+        return found->second;
+    }
+    if (tiles_.size() >= kMaxTiles || tileBytes_ >= kMaxTileBytes) {
+        ForgetTiles();
+    }
+    QImage tile(size, QImage::Format_RGB32);
+    tile.fill(background);
+    const Glyph& glyph = Get(code, colour);
+    if (!glyph.blank) {
+        const QRect cell(QPoint(0, 0), size);
+        const QRect placed = Placed(glyph, cell);
+        const QRect visible = placed & cell;
+        for (int y = visible.top(); y <= visible.bottom(); ++y) {
+            const auto* from =
+                reinterpret_cast<const QRgb*>(glyph.image.constScanLine(y - placed.top())) +
+                (visible.left() - placed.left());
+            auto* to = reinterpret_cast<QRgb*>(tile.scanLine(y)) + visible.left();
+            for (int x = 0; x < visible.width(); ++x) {
+                to[x] = SourceOver(from[x], to[x]);
+            }
+        }
+    }
+    tileBytes_ += tile.sizeInBytes();
+    const QImage& made = tiles_.emplace(key, std::move(tile)).first->second;
+    recent = {key, &made};
+    return made;
 }
 
 GlyphCache::Glyph GlyphCache::Render(char16_t code, QRgb colour) const {

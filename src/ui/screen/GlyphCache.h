@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRgb>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <unordered_map>
@@ -31,6 +32,11 @@ public:
     // Past this many glyphs the cache starts over, so that a host cycling through colours and
     // characters cannot make it grow without end.
     static constexpr std::size_t kMaxGlyphs = 4096;
+    // Tiles come in each pair of colours and each of the (up to four) cell sizes of a grid, so
+    // they are allowed more than glyphs; their pixels, large on a big window in a coarse grid,
+    // are kept within a budget.
+    static constexpr std::size_t kMaxTiles = 4 * kMaxGlyphs;
+    static constexpr qsizetype kMaxTileBytes = 32 * 1024 * 1024;
 
     // Forgets every glyph when the font differs from the current one.
     void SetFont(const QFont& font);
@@ -40,8 +46,15 @@ public:
     const Glyph& Get(char16_t code, QRgb colour);
     std::size_t Size() const { return glyphs_.size(); }
 
+    // Where a glyph goes when centred in `cell`; what lies outside the cell is cut off.
+    QRect Placed(const Glyph& glyph, const QRect& cell) const;
+    // A whole cell of `size`: the glyph drawn on its background colour, exactly as painting the
+    // background and then the glyph gives it (RGB32).
+    const QImage& Tile(char16_t code, QRgb colour, QRgb background, QSize size);
+
 private:
     Glyph Render(char16_t code, QRgb colour) const;
+    void ForgetTiles();
     // An image holding the line box (advance wide) and the ink (relative to the baseline), on
     // which draw paints the character at the baseline point it is given.
     Glyph Paint(int advance, const QRect& ink, QRgb colour,
@@ -51,6 +64,33 @@ private:
     int ascent_ = 0;
     int lineHeight_ = 0;
     std::unordered_map<std::uint64_t, Glyph> glyphs_;
+
+    struct TileKey {
+        std::uint64_t glyph = 0; // code and colour, as the glyphs' key
+        std::uint64_t look = 0;  // background and size
+        friend bool operator==(const TileKey&, const TileKey&) = default;
+    };
+    struct TileHash {
+        // Spreads every bit of a key over the whole word (splitmix64's finaliser).
+        static std::uint64_t Mix(std::uint64_t x) {
+            x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+            x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+            return x ^ (x >> 31);
+        }
+        std::size_t operator()(const TileKey& key) const {
+            return static_cast<std::size_t>(Mix(key.glyph ^ Mix(key.look)));
+        }
+    };
+    std::unordered_map<TileKey, QImage, TileHash> tiles_;
+    // The tiles found last, by hash: a paint looks up every cell, and the map's nodes lie all
+    // over the heap.
+    struct RecentTile {
+        TileKey key;
+        const QImage* tile = nullptr;
+    };
+    static constexpr std::size_t kRecentTiles = 4096;
+    std::array<RecentTile, kRecentTiles> recentTiles_{};
+    qsizetype tileBytes_ = 0;
 };
 
 } // namespace qx44

@@ -2,8 +2,10 @@
 
 #include "ui/screen/GlyphCache.h"
 
+#include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <cstring>
 
 namespace qx44 {
 
@@ -19,6 +21,18 @@ std::pair<int, int> Covered(int from, int to) {
 }
 
 } // namespace
+
+QtScreenPainter::QtScreenPainter(QPainter& painter, GlyphCache& glyphs, QImage& image,
+                                 std::span<const QRect> clip)
+    : painter_(painter), glyphs_(glyphs), clip_(clip) {
+    // Only an image of 32-bit pixels takes the cells' copies as they are.
+    if (image.format() == QImage::Format_RGB32 ||
+        image.format() == QImage::Format_ARGB32_Premultiplied) {
+        bits_ = image.bits();
+        stride_ = image.bytesPerLine();
+        bounds_ = image.rect();
+    }
+}
 
 void QtScreenPainter::FillRect(const PixelRect& rect, RgbColor colour) {
     if (!rect.IsEmpty()) {
@@ -43,12 +57,47 @@ void QtScreenPainter::Glyph(const PixelRect& cell, char16_t code, RgbColor colou
     if (glyph.blank) {
         return;
     }
-    const QPoint lineBox(cell.left + (cell.Width() - glyph.advance) / 2,
-                         cell.top + (cell.Height() - glyphs_.LineHeight()) / 2);
-    const QRect placed(lineBox - glyph.origin, glyph.image.size());
-    const QRect visible = placed & QRect(cell.left, cell.top, cell.Width(), cell.Height());
+    const QRect box(cell.left, cell.top, cell.Width(), cell.Height());
+    const QRect placed = glyphs_.Placed(glyph, box);
+    const QRect visible = placed & box;
     if (!visible.isEmpty()) {
         painter_.drawImage(visible.topLeft(), glyph.image, visible.translated(-placed.topLeft()));
+    }
+}
+
+void QtScreenPainter::GlyphOnBackground(const PixelRect& cell, char16_t code, RgbColor colour,
+                                        RgbColor background) {
+    if (bits_ == nullptr) {
+        Glyph(cell, code, colour);
+        return;
+    }
+    const QRect box(cell.left, cell.top, cell.Width(), cell.Height());
+    const QImage& tile =
+        glyphs_.Tile(code, qRgb(colour.red, colour.green, colour.blue),
+                     qRgb(background.red, background.green, background.blue), box.size());
+    if (clip_.empty()) {
+        Copy(tile, box, bounds_);
+        return;
+    }
+    for (const QRect& clip : clip_) {
+        Copy(tile, box, clip);
+    }
+}
+
+void QtScreenPainter::Copy(const QImage& tile, const QRect& cell, const QRect& clip) {
+    const QRect part = cell & clip & bounds_;
+    if (part.isEmpty()) {
+        return;
+    }
+    const auto bytes = static_cast<std::size_t>(part.width()) * sizeof(QRgb);
+    const qsizetype tileStride = tile.bytesPerLine();
+    const uchar* from = tile.constBits() + (part.top() - cell.top()) * tileStride +
+                        (part.left() - cell.left()) * qsizetype{sizeof(QRgb)};
+    uchar* to = bits_ + part.top() * stride_ + part.left() * qsizetype{sizeof(QRgb)};
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+        std::memcpy(to, from, bytes);
+        from += tileStride;
+        to += stride_;
     }
 }
 

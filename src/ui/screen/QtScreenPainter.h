@@ -2,6 +2,11 @@
 
 #include "core/screen/IPainter.h"
 
+#include <QRect>
+#include <QtGlobal>
+#include <span>
+
+class QImage;
 class QPainter;
 
 namespace qx44 {
@@ -14,14 +19,28 @@ class GlyphCache;
 class QtScreenPainter : public IPainter {
 public:
     QtScreenPainter(QPainter& painter, GlyphCache& glyphs) : painter_(painter), glyphs_(glyphs) {}
+    // Painting into `image`, which `painter` is painting on, inside `clip` (the painter's clip
+    // as rectangles; empty for none): a glyph on its background is copied straight into the
+    // image as a whole cell, which is what a full screen of text spends its time on.
+    QtScreenPainter(QPainter& painter, GlyphCache& glyphs, QImage& image,
+                    std::span<const QRect> clip);
 
     void FillRect(const PixelRect& rect, RgbColor colour) override;
     void Line(PixelPoint from, PixelPoint to, RgbColor colour) override;
     void Glyph(const PixelRect& cell, char16_t code, RgbColor colour) override;
+    void GlyphOnBackground(const PixelRect& cell, char16_t code, RgbColor colour,
+                           RgbColor background) override;
 
 private:
+    void Copy(const QImage& tile, const QRect& cell, const QRect& clip);
+
     QPainter& painter_;
     GlyphCache& glyphs_;
+    // The image's pixels, taken once: asking the image for a line checks for sharing each time.
+    uchar* bits_ = nullptr;
+    qsizetype stride_ = 0;
+    QRect bounds_;
+    std::span<const QRect> clip_;
 };
 
 } // namespace qx44

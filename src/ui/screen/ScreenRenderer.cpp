@@ -8,6 +8,7 @@
 #include "ui/screen/ScreenFont.h"
 
 #include <QPainter>
+#include <span>
 
 namespace qx44 {
 
@@ -21,10 +22,12 @@ void ScreenRenderer::Render(CDosScreen& screen, QImage& target, const QRegion& a
     MatchFont(snapshot.layout.BaseWidth(), snapshot.layout.BaseHeight());
 
     QPainter painter(&target);
+    std::span<const QRect> clip;
     if (area != QRegion(target.rect())) {
         painter.setClipRegion(area);
+        clip = std::span<const QRect>(area.begin(), area.end());
     }
-    QtScreenPainter surface(painter, glyphs_);
+    QtScreenPainter surface(painter, glyphs_, target, clip);
     ScreenPainter::Paint(snapshot, surface,
                          {bounds.left(), bounds.top(), bounds.right() + 1, bounds.bottom() + 1});
 }

@@ -63,6 +63,7 @@ void ScreenView::InvalidateWindow() {
 // Every refused paint kept its area, so the window only has to come back for those: repainting
 // the whole window would also wipe out a picture the host sent during the hold.
 void ScreenView::RepaintHeld() {
+    refusingHoldEnded_ = true;
     Post(requests_.Wake());
 }
 
@@ -120,8 +121,24 @@ void ScreenView::DrawPicture(ScreenRequests::Picture& picture) {
     update(shown);
 }
 
+bool ScreenView::MayPaint() {
+    if (refused_) {
+        // Asked only once per hold, so a hold that lasts counts one refused paint.
+        if (!refusingHoldEnded_.exchange(false)) {
+            return false;
+        }
+        refused_ = false;
+        return true;
+    }
+    if (screen_.RequestPaint()) {
+        return true;
+    }
+    refused_ = true;
+    return false;
+}
+
 void ScreenView::paintEvent(QPaintEvent* event) {
-    if (!dirty_.isEmpty() && screen_.RequestPaint()) {
+    if (!dirty_.isEmpty() && MayPaint()) {
         renderer_.Render(screen_, backing_, dirty_);
         pictures_ -= dirty_;
         const QRegion unseen = dirty_ - event->region();

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QRegion>
 #include <QWidget>
+#include <atomic>
 #include <mutex>
 
 namespace qx44 {
@@ -67,6 +68,10 @@ protected:
 
 private:
     void Post(bool needed);
+    // Asks the screen for leave to paint. A refused paint is made good when the hold that
+    // refused it ends, even if the next batch has already taken the hold again: a host that
+    // streams without a pause holds painting nearly all the time and would starve the window.
+    bool MayPaint();
     void TakeRequests();
     void DrawPicture(ScreenRequests::Picture& picture);
     // The screen window at `at` (this window's pixels): this one, a sibling screen window, or
@@ -82,6 +87,10 @@ private:
     // Areas taken from the requests and not yet painted into the backing image.
     QRegion dirty_;
     QRegion pictures_;
+    // A paint was refused and waits for its hold to end; RepaintHeld reports the end, from the
+    // thread that held.
+    bool refused_ = false;
+    std::atomic<bool> refusingHoldEnded_{false};
 
     mutable std::mutex clientMutex_;
     PixelRect client_;

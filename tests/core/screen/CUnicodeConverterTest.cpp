@@ -83,6 +83,13 @@ TEST(UnicodeConverter, DecodeTextStopsWhenTheOutputIsFull) {
     EXPECT_EQ(out[0], 0xE9);
     EXPECT_EQ(out[1], u'x');
     EXPECT_EQ(CUnicodeConverter::DecodeText(out, {}), 0u);
+
+    // A sequence that ends exactly at the end of the input, and one the full output leaves out.
+    std::array<char16_t, 3> three{};
+    EXPECT_EQ(CUnicodeConverter::DecodeText(three, Bytes("ab\xC3\xA9")), 3u);
+    EXPECT_EQ(three[2], 0xE9);
+    EXPECT_EQ(CUnicodeConverter::DecodeText(three, Bytes("abc\xC3\xA9")), 3u);
+    EXPECT_EQ(three[2], u'c');
 }
 
 TEST(UnicodeConverter, Utf8ToWideConvertsStrictlyAndEndsAtNul) {

@@ -6,6 +6,8 @@
 
 #include <QPainter>
 #include <gtest/gtest.h>
+#include <span>
+#include <utility>
 
 namespace qx44 {
 namespace {
@@ -110,6 +112,42 @@ TEST_F(QtScreenPainterTest, AGlyphIsCentredInItsCell) {
     ASSERT_GE(right, left);
     EXPECT_NEAR((left + right) / 2.0, 19.5, 1.5);
     EXPECT_NEAR((top + bottom) / 2.0, 19.5, 3.0);
+}
+
+// A cell copied whole into the image shows what filling the background and drawing the glyph
+// shows, and stays inside the clip it is given.
+TEST_F(QtScreenPainterTest, AGlyphOnItsBackgroundLooksTheSameCopiedWhole) {
+    const RgbColor fore{255, 255, 0};
+    const RgbColor back{0, 0, 170};
+    const PixelRect cells[] = {{3, 4, 14, 24}, {14, 4, 26, 24}, {30, 30, 50, 50}};
+    Paint([&](IPainter& p) {
+        for (const PixelRect& cell : cells) {
+            p.FillRect(cell, back);
+            p.Glyph(cell, u'#', fore);
+        }
+    });
+    const QImage drawn = image.copy();
+
+    const QRect clip[] = {{0, 0, 40, 12}, {0, 12, 20, 28}};
+    for (const auto& [rects, expected] :
+         {std::pair{std::span<const QRect>{}, QRegion(image.rect())},
+          std::pair{std::span<const QRect>(clip), QRegion(clip[0]) + QRegion(clip[1])}}) {
+        image.fill(Qt::black);
+        {
+            QPainter painter(&image);
+            QtScreenPainter surface(painter, glyphs, image, rects);
+            for (const PixelRect& cell : cells) {
+                surface.GlyphOnBackground(cell, u'#', fore, back);
+            }
+        }
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb want =
+                    expected.contains(QPoint(x, y)) ? drawn.pixel(x, y) : qRgb(0, 0, 0);
+                ASSERT_EQ(image.pixel(x, y), want) << x << "," << y;
+            }
+        }
+    }
 }
 
 } // namespace

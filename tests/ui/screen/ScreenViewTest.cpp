@@ -244,6 +244,20 @@ TEST_F(ScreenViewTest, ABatchOfHostWritesCostsOnePaint) {
     EXPECT_TRUE(WaitUntil([&] { return AnyIn(Shown(), screen.CellRect(79, 24), kWhite); }));
 }
 
+// A host that streams without a pause holds painting nearly all the time: the next batch takes
+// the hold before the window comes to paint. The paint a hold refused is still made good when
+// that hold ends, and is not refused again by the next one.
+TEST_F(ScreenViewTest, TheNextBatchDoesNotKeepTheWindowFromPainting) {
+    screen.HoldPaint(true);
+    screen.PutText(10, 5, Bytes("Hi"), 0xD200);
+    ASSERT_TRUE(WaitUntil([&] { return screen.HeldPaintCount() >= 1; }));
+    screen.HoldPaint(false);
+    screen.HoldPaint(true);
+    EXPECT_TRUE(WaitUntil([&] { return AnyIn(Shown(), screen.CellRect(10, 5), kWhite); }));
+    EXPECT_EQ(screen.HeldPaintCount(), 0);
+    screen.HoldPaint(false);
+}
+
 // A hold that refused a paint ends in a repaint of what was put off, not of the whole window,
 // which would also wipe out a picture the host sent during the hold.
 TEST_F(ScreenViewTest, APictureSentDuringAHoldSurvivesItsRelease) {
