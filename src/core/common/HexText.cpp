@@ -34,4 +34,10 @@ void HexText::AppendBytes(std::string& out, std::span<const std::uint8_t> bytes)
     }
 }
 
+std::string HexText::Bytes(std::span<const std::uint8_t> bytes) {
+    std::string text;
+    AppendBytes(text, bytes);
+    return text.empty() ? text : text.substr(1);
+}
+
 } // namespace qx44

@@ -12,6 +12,8 @@ public:
     static std::string Byte(std::uint8_t value);
     // Appends " XX" for each byte.
     static void AppendBytes(std::string& out, std::span<const std::uint8_t> bytes);
+    // "1B 71": the bytes with a blank between them and none before.
+    static std::string Bytes(std::span<const std::uint8_t> bytes);
 };
 
 } // namespace qx44

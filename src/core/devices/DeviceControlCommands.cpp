@@ -1,6 +1,6 @@
 #include "core/devices/DeviceControlCommands.h"
 
-#include "core/devices/HexText.h"
+#include "core/common/HexText.h"
 #include "core/devices/SerialDeviceRouter.h"
 #include "core/devices/VirtualPrinter.h"
 #include "core/devices/VirtualSerialDevice.h"
@@ -108,7 +108,7 @@ ControlReply DeviceControlCommands::Serial(std::string_view arguments) {
         if (virtualDevice != nullptr) {
             const auto record = virtualDevice->WrittenSoFar();
             reply.AddText("text", Windows1252::ToUtf8(AsBytes(record.bytes)))
-                .AddText("hex", HexText(AsBytes(record.bytes)))
+                .AddText("hex", HexText::Bytes(AsBytes(record.bytes)))
                 .AddNumber("dropped", static_cast<std::int64_t>(record.dropped));
         }
         if (device && !device->Path().empty()) {

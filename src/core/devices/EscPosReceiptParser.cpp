@@ -1,6 +1,6 @@
 #include "core/devices/EscPosReceiptParser.h"
 
-#include "core/devices/HexText.h"
+#include "core/common/HexText.h"
 #include "core/media/Windows1252.h"
 
 #include <algorithm>
@@ -253,7 +253,7 @@ void EscPosReceiptParser::Append(std::string_view text) {
 }
 
 void EscPosReceiptParser::AppendHex(std::span<const std::uint8_t> bytes) {
-    Append("[" + HexText(bytes) + "]");
+    Append("[" + HexText::Bytes(bytes) + "]");
 }
 
 void EscPosReceiptParser::Cut() {
