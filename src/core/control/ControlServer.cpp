@@ -11,7 +11,6 @@
 #include <limits>
 #include <netinet/in.h>
 #include <poll.h>
-#include <ranges>
 #include <sys/socket.h>
 
 namespace qx44 {
@@ -106,9 +105,13 @@ void ControlServer::PollOnce() {
     }
     int timeout = -1;
     if (HasWaits()) {
-        const auto next = std::ranges::min(
-            clients_ | std::views::filter([](const Client& c) { return c.wait.has_value(); }) |
-            std::views::transform([](const Client& c) { return c.wait->Deadline(); }));
+        // A plain loop: the fuzzing build's clang cannot compile libstdc++'s range views.
+        auto next = Clock::time_point::max();
+        for (const Client& client : clients_) {
+            if (client.wait.has_value()) {
+                next = std::min(next, client.wait->Deadline());
+            }
+        }
         // A probe on its way signals the wake-up when it arrives; until then only deadlines count.
         const auto wakeAt = probeRequested_ ? next : std::min(next, lastProbe_ + kProbeInterval);
         timeout = static_cast<int>(std::clamp<long long>(
