@@ -50,7 +50,12 @@ public:
     QRect Placed(const Glyph& glyph, const QRect& cell) const;
     // A whole cell of `size`: the glyph drawn on its background colour, exactly as painting the
     // background and then the glyph gives it (RGB32).
-    const QImage& Tile(char16_t code, QRgb colour, QRgb background, QSize size);
+    // The pixels are the cache's and stay valid until the next call.
+    struct TilePixels {
+        const uchar* bits = nullptr;
+        qsizetype stride = 0;
+    };
+    TilePixels Tile(char16_t code, QRgb colour, QRgb background, QSize size);
 
 private:
     Glyph Render(char16_t code, QRgb colour) const;
@@ -83,10 +88,10 @@ private:
     };
     std::unordered_map<TileKey, QImage, TileHash> tiles_;
     // The tiles found last, by hash: a paint looks up every cell, and the map's nodes lie all
-    // over the heap.
+    // over the heap; and a tile's pixels are kept with it, since asking the image costs calls.
     struct RecentTile {
         TileKey key;
-        const QImage* tile = nullptr;
+        TilePixels pixels;
     };
     static constexpr std::size_t kRecentTiles = 4096;
     std::array<RecentTile, kRecentTiles> recentTiles_{};

@@ -72,7 +72,7 @@ void QtScreenPainter::GlyphOnBackground(const PixelRect& cell, char16_t code, Rg
         return;
     }
     const QRect box(cell.left, cell.top, cell.Width(), cell.Height());
-    const QImage& tile =
+    const GlyphCache::TilePixels tile =
         glyphs_.Tile(code, qRgb(colour.red, colour.green, colour.blue),
                      qRgb(background.red, background.green, background.blue), box.size());
     if (clip_.empty()) {
@@ -84,19 +84,19 @@ void QtScreenPainter::GlyphOnBackground(const PixelRect& cell, char16_t code, Rg
     }
 }
 
-void QtScreenPainter::Copy(const QImage& tile, const QRect& cell, const QRect& clip) {
+void QtScreenPainter::Copy(const GlyphCache::TilePixels& tile, const QRect& cell,
+                           const QRect& clip) {
     const QRect part = cell & clip & bounds_;
     if (part.isEmpty()) {
         return;
     }
     const auto bytes = static_cast<std::size_t>(part.width()) * sizeof(QRgb);
-    const qsizetype tileStride = tile.bytesPerLine();
-    const uchar* from = tile.constBits() + (part.top() - cell.top()) * tileStride +
+    const uchar* from = tile.bits + (part.top() - cell.top()) * tile.stride +
                         (part.left() - cell.left()) * qsizetype{sizeof(QRgb)};
     uchar* to = bits_ + part.top() * stride_ + part.left() * qsizetype{sizeof(QRgb)};
     for (int y = part.top(); y <= part.bottom(); ++y) {
         std::memcpy(to, from, bytes);
-        from += tileStride;
+        from += tile.stride;
         to += stride_;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/screen/IPainter.h"
+#include "ui/screen/GlyphCache.h"
 
 #include <QRect>
 #include <QtGlobal>
@@ -10,8 +11,6 @@ class QImage;
 class QPainter;
 
 namespace qx44 {
-
-class GlyphCache;
 
 // The screen painter's drawing surface on a QPainter. Lines and fills are pixel rectangles, so
 // nothing is anti-aliased and every line lands exactly where the station's pen put it; glyphs
@@ -30,9 +29,10 @@ public:
     void Glyph(const PixelRect& cell, char16_t code, RgbColor colour) override;
     void GlyphOnBackground(const PixelRect& cell, char16_t code, RgbColor colour,
                            RgbColor background) override;
+    bool DrawsWholeCells() const override { return bits_ != nullptr; }
 
 private:
-    void Copy(const QImage& tile, const QRect& cell, const QRect& clip);
+    void Copy(const GlyphCache::TilePixels& tile, const QRect& cell, const QRect& clip);
 
     QPainter& painter_;
     GlyphCache& glyphs_;
