@@ -95,7 +95,7 @@ GlyphCache::TilePixels GlyphCache::Tile(char16_t code, QRgb colour, QRgb backgro
                       (std::uint64_t{background & 0xFFFFFFu} << 32) |
                           (std::uint64_t(size.width() & 0xFFFF) << 16) |
                           std::uint64_t(size.height() & 0xFFFF)};
-    RecentTile& recent = recentTiles_[TileHash()(key) % kRecentTiles];
+    RecentTile& recent = recentTiles_[RecentSlot(key)];
     if (recent.pixels.bits != nullptr && recent.key == key) {
         return recent.pixels;
     }
