@@ -103,7 +103,7 @@ GlyphCache::TilePixels GlyphCache::Tile(char16_t code, QRgb colour, QRgb backgro
         recent = {key, {found->second.constBits(), found->second.bytesPerLine()}};
         return recent.pixels;
     }
-    if (tiles_.size() >= kMaxTiles || tileBytes_ >= kMaxTileBytes) {
+    if (TilesFull()) {
         ForgetTiles();
     }
     QImage tile(size, QImage::Format_RGB32);

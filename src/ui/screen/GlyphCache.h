@@ -50,12 +50,14 @@ public:
     QRect Placed(const Glyph& glyph, const QRect& cell) const;
     // A whole cell of `size`: the glyph drawn on its background colour, exactly as painting the
     // background and then the glyph gives it (RGB32).
-    // The pixels are the cache's and stay valid until the next call.
+    // The pixels are the cache's: they stay valid until the font changes or a tile is made while
+    // the tiles are full.
     struct TilePixels {
         const uchar* bits = nullptr;
         qsizetype stride = 0;
     };
     TilePixels Tile(char16_t code, QRgb colour, QRgb background, QSize size);
+    bool TilesFull() const { return tiles_.size() >= kMaxTiles || tileBytes_ >= kMaxTileBytes; }
 
 private:
     Glyph Render(char16_t code, QRgb colour) const;
