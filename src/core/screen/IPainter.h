@@ -27,6 +27,9 @@ public:
         static_cast<void>(background);
         Glyph(cell, code, colour);
     }
+    // Whether GlyphOnBackground draws the cell's background as well, so that the painter need
+    // not fill it first.
+    virtual bool DrawsWholeCells() const { return false; }
 };
 
 } // namespace qx44

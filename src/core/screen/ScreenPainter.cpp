@@ -3,8 +3,10 @@
 #include "core/screen/CVantor256Attr.h"
 #include "core/screen/LineGlyphPainter.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
+#include <vector>
 
 namespace qx44 {
 
@@ -27,25 +29,86 @@ void ScreenPainter::Paint(const ScreenSnapshot& screen, IPainter& painter) {
 
 void ScreenPainter::Paint(const ScreenSnapshot& screen, IPainter& painter, const PixelRect& area) {
     const CellLayout& layout = screen.layout;
+    std::vector<Piece> pieces(static_cast<std::size_t>(std::max(screen.columns, 0)));
     for (int row = 0; row < screen.rows; ++row) {
         const std::int64_t top = layout.Y(row) - kReach;
         const std::int64_t bottom = layout.Y(row) + layout.CellHeight(row) + kReach;
         if (bottom <= area.top || top >= area.bottom) {
             continue;
         }
-        PaintBackgrounds(screen, row, painter);
-        PaintGlyphs(screen, row, painter);
+        PlanRow(screen, row, pieces);
+        PaintBackgrounds(screen, row, pieces, painter);
+        PaintGlyphs(screen, row, pieces, painter);
     }
 }
 
-void ScreenPainter::PaintBackgrounds(const ScreenSnapshot& screen, int row, IPainter& painter) {
+void ScreenPainter::PlanRow(const ScreenSnapshot& screen, int row, std::span<Piece> pieces) {
     const std::size_t first = static_cast<std::size_t>(row) * screen.columns;
+    // A line piece may draw a pixel into the cell to its right; until then a cell holds only
+    // its background, which the surface may draw together with the glyph.
+    bool lineOnLeft = false;
+    for (int column = 0; column < screen.columns; ++column) {
+        const std::size_t n = first + column;
+        const ScreenSnapshot::Cell& cell = screen.cells[n];
+        Piece& piece = pieces[column];
+        piece.cell = screen.layout.CellRect(column, row);
+        piece.kind = Piece::Kind::Nothing;
+        const bool onBackground = !std::exchange(lineOnLeft, false);
+        if (cell.half == HalfMarker::Second) {
+            continue;
+        }
+        // The second half is the next cell in store order, which for the last column is the
+        // first cell of the next row. A character whose second half lies beyond the grid cannot
+        // be shown whole, so its first cell shows the high byte alone.
+        const ScreenSnapshot::Cell* next = nullptr;
+        if (cell.half == HalfMarker::First && n + 1 < screen.cells.size() &&
+            screen.cells[n + 1].half == HalfMarker::Second) {
+            next = &screen.cells[n + 1];
+        }
+        piece.code = next != nullptr ? (std::uint32_t{cell.code} << 8) | next->code
+                                     : std::uint32_t{cell.code};
+        if (piece.code == kNothing || piece.code == kSpace) {
+            continue;
+        }
+        if (LineGlyphPainter::IsLineCode(piece.code)) {
+            piece.kind = Piece::Kind::Line;
+            lineOnLeft = true;
+            continue;
+        }
+        PixelRect rect = piece.cell;
+        if (piece.code >= kFirstWideCode && next != nullptr) {
+            const int nextColumn = column + 1 < screen.columns ? column + 1 : 0;
+            rect.right += static_cast<int>(screen.layout.CellWidth(nextColumn));
+        }
+        if (rect.IsEmpty()) {
+            continue;
+        }
+        // A wide character also covers its second cell, whose background may differ.
+        const bool whole = onBackground && rect.Width() == piece.cell.Width();
+        piece.kind = whole ? Piece::Kind::WholeCell : Piece::Kind::Glyph;
+        piece.glyph = rect;
+    }
+}
+
+void ScreenPainter::PaintBackgrounds(const ScreenSnapshot& screen, int row,
+                                     std::span<const Piece> pieces, IPainter& painter) {
+    const std::size_t first = static_cast<std::size_t>(row) * screen.columns;
+    // A cell the surface draws whole, background and glyph, needs no fill beneath it.
+    const bool wholeCells = painter.DrawsWholeCells();
     PixelRect run;
     std::int32_t runAttribute = 0;
     RgbColor runColour;
     for (int column = 0; column < screen.columns; ++column) {
         const ScreenSnapshot::Cell& cell = screen.cells[first + column];
-        const PixelRect rect = screen.layout.CellRect(column, row);
+        const Piece& piece = pieces[column];
+        if (wholeCells && piece.kind == Piece::Kind::WholeCell) {
+            if (run.right - run.left > 0) {
+                painter.FillRect(run, runColour);
+            }
+            run = {};
+            continue;
+        }
+        const PixelRect& rect = piece.cell;
         if (run.right - run.left <= 0) {
             run = rect;
             runAttribute = cell.attribute;
@@ -65,51 +128,27 @@ void ScreenPainter::PaintBackgrounds(const ScreenSnapshot& screen, int row, IPai
     }
 }
 
-void ScreenPainter::PaintGlyphs(const ScreenSnapshot& screen, int row, IPainter& painter) {
+void ScreenPainter::PaintGlyphs(const ScreenSnapshot& screen, int row,
+                                std::span<const Piece> pieces, IPainter& painter) {
     const std::size_t first = static_cast<std::size_t>(row) * screen.columns;
-    // A line piece may draw a pixel into the cell to its right; until then a cell holds only
-    // its background, which the surface may draw together with the glyph.
-    bool lineOnLeft = false;
     for (int column = 0; column < screen.columns; ++column) {
-        const std::size_t n = first + column;
-        const ScreenSnapshot::Cell& cell = screen.cells[n];
-        const bool onBackground = !std::exchange(lineOnLeft, false);
-        if (cell.half == HalfMarker::Second) {
-            continue;
-        }
-        // The second half is the next cell in store order, which for the last column is the
-        // first cell of the next row. A character whose second half lies beyond the grid cannot
-        // be shown whole, so its first cell shows the high byte alone.
-        const ScreenSnapshot::Cell* next = nullptr;
-        if (cell.half == HalfMarker::First && n + 1 < screen.cells.size() &&
-            screen.cells[n + 1].half == HalfMarker::Second) {
-            next = &screen.cells[n + 1];
-        }
-        const std::uint32_t code = next != nullptr ? (std::uint32_t{cell.code} << 8) | next->code
-                                                   : std::uint32_t{cell.code};
-        if (code == kNothing || code == kSpace) {
-            continue;
-        }
-        PixelRect rect = screen.layout.CellRect(column, row);
-        if (LineGlyphPainter::IsLineCode(code)) {
-            LineGlyphPainter::Paint(code, rect, cell.attribute, painter);
-            lineOnLeft = true;
-            continue;
-        }
-        if (code >= kFirstWideCode && next != nullptr) {
-            const int nextColumn = column + 1 < screen.columns ? column + 1 : 0;
-            rect.right += static_cast<int>(screen.layout.CellWidth(nextColumn));
-        }
-        if (rect.IsEmpty()) {
-            continue;
-        }
-        const RgbColor colour = CVantor256Attr::ForeColor(cell.attribute);
-        // A wide character also covers its second cell, whose background may differ.
-        if (onBackground && rect.Width() == screen.layout.CellWidth(column)) {
-            painter.GlyphOnBackground(rect, static_cast<char16_t>(code), colour,
-                                      CVantor256Attr::BackColor(cell.attribute));
-        } else {
-            painter.Glyph(rect, static_cast<char16_t>(code), colour);
+        const Piece& piece = pieces[column];
+        const std::int32_t attribute = screen.cells[first + column].attribute;
+        switch (piece.kind) {
+        case Piece::Kind::Nothing:
+            break;
+        case Piece::Kind::Line:
+            LineGlyphPainter::Paint(piece.code, piece.cell, attribute, painter);
+            break;
+        case Piece::Kind::Glyph:
+            painter.Glyph(piece.glyph, static_cast<char16_t>(piece.code),
+                          CVantor256Attr::ForeColor(attribute));
+            break;
+        case Piece::Kind::WholeCell:
+            painter.GlyphOnBackground(piece.glyph, static_cast<char16_t>(piece.code),
+                                      CVantor256Attr::ForeColor(attribute),
+                                      CVantor256Attr::BackColor(attribute));
+            break;
         }
     }
 }

@@ -3,10 +3,13 @@
 #include "core/screen/IPainter.h"
 #include "core/screen/ScreenSnapshot.h"
 
+#include <span>
+
 namespace qx44 {
 
 // Paints a screen's cells row by row, top to bottom: for each row first the backgrounds, filled
-// in runs of equal colour, then one glyph per cell from left to right. Line and bevel pieces may
+// in runs of equal colour (except under cells the surface draws whole), then one glyph per cell
+// from left to right. Line and bevel pieces may
 // draw a line just outside their cell; the order makes the next row's backgrounds, or a line
 // piece to the right, cover it again, so a painter must see the rows in this order.
 class ScreenPainter {
@@ -23,8 +26,21 @@ public:
     static void Paint(const ScreenSnapshot& screen, IPainter& painter, const PixelRect& area);
 
 private:
-    static void PaintBackgrounds(const ScreenSnapshot& screen, int row, IPainter& painter);
-    static void PaintGlyphs(const ScreenSnapshot& screen, int row, IPainter& painter);
+    // How one cell of a row is drawn, worked out once for both passes over the row.
+    struct Piece {
+        enum class Kind : std::uint8_t { Nothing, Line, Glyph, WholeCell };
+        PixelRect cell;
+        // The glyph's box: the cell, or both cells of a wide character.
+        PixelRect glyph;
+        std::uint32_t code = 0;
+        Kind kind = Kind::Nothing;
+    };
+
+    static void PlanRow(const ScreenSnapshot& screen, int row, std::span<Piece> pieces);
+    static void PaintBackgrounds(const ScreenSnapshot& screen, int row,
+                                 std::span<const Piece> pieces, IPainter& painter);
+    static void PaintGlyphs(const ScreenSnapshot& screen, int row, std::span<const Piece> pieces,
+                            IPainter& painter);
 };
 
 } // namespace qx44

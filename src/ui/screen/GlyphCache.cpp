@@ -90,20 +90,20 @@ QRect GlyphCache::Placed(const Glyph& glyph, const QRect& cell) const {
     return QRect(lineBox - glyph.origin, glyph.image.size());
 }
 
-const QImage& GlyphCache::Tile(char16_t code, QRgb colour, QRgb background, QSize size) {
+GlyphCache::TilePixels GlyphCache::Tile(char16_t code, QRgb colour, QRgb background, QSize size) {
     const TileKey key{(std::uint64_t{code} << 32) | colour,
                       (std::uint64_t{background & 0xFFFFFFu} << 32) |
                           (std::uint64_t(size.width() & 0xFFFF) << 16) |
                           std::uint64_t(size.height() & 0xFFFF)};
-    RecentTile& recent = recentTiles_[TileHash()(key) % kRecentTiles];
-    if (recent.tile != nullptr && recent.key == key) {
-        return *recent.tile;
+    RecentTile& recent = recentTiles_[RecentSlot(key)];
+    if (recent.pixels.bits != nullptr && recent.key == key) {
+        return recent.pixels;
     }
     if (const auto found = tiles_.find(key); found != tiles_.end()) {
-        recent = {key, &found->second};
-        return found->second;
+        recent = {key, {found->second.constBits(), found->second.bytesPerLine()}};
+        return recent.pixels;
     }
-    if (tiles_.size() >= kMaxTiles || tileBytes_ >= kMaxTileBytes) {
+    if (TilesFull()) {
         ForgetTiles();
     }
     QImage tile(size, QImage::Format_RGB32);
@@ -125,8 +125,8 @@ const QImage& GlyphCache::Tile(char16_t code, QRgb colour, QRgb background, QSiz
     }
     tileBytes_ += tile.sizeInBytes();
     const QImage& made = tiles_.emplace(key, std::move(tile)).first->second;
-    recent = {key, &made};
-    return made;
+    recent = {key, {made.constBits(), made.bytesPerLine()}};
+    return recent.pixels;
 }
 
 GlyphCache::Glyph GlyphCache::Render(char16_t code, QRgb colour) const {

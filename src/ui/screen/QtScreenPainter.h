@@ -1,17 +1,17 @@
 #pragma once
 
 #include "core/screen/IPainter.h"
+#include "ui/screen/GlyphCache.h"
 
 #include <QRect>
 #include <QtGlobal>
+#include <array>
 #include <span>
 
 class QImage;
 class QPainter;
 
 namespace qx44 {
-
-class GlyphCache;
 
 // The screen painter's drawing surface on a QPainter. Lines and fills are pixel rectangles, so
 // nothing is anti-aliased and every line lands exactly where the station's pen put it; glyphs
@@ -24,15 +24,30 @@ public:
     // image as a whole cell, which is what a full screen of text spends its time on.
     QtScreenPainter(QPainter& painter, GlyphCache& glyphs, QImage& image,
                     std::span<const QRect> clip);
+    ~QtScreenPainter() override { Flush(); }
+    QtScreenPainter(const QtScreenPainter&) = delete;
+    QtScreenPainter& operator=(const QtScreenPainter&) = delete;
 
     void FillRect(const PixelRect& rect, RgbColor colour) override;
     void Line(PixelPoint from, PixelPoint to, RgbColor colour) override;
     void Glyph(const PixelRect& cell, char16_t code, RgbColor colour) override;
     void GlyphOnBackground(const PixelRect& cell, char16_t code, RgbColor colour,
                            RgbColor background) override;
+    bool DrawsWholeCells() const override { return bits_ != nullptr; }
 
 private:
-    void Copy(const QImage& tile, const QRect& cell, const QRect& clip);
+    // Whole cells of one row, unclipped, are copied line by line across the row, so the image is
+    // written front to back instead of in one narrow column per cell.
+    struct PendingCell {
+        GlyphCache::TilePixels tile;
+        int left = 0;
+        int width = 0;
+    };
+    static constexpr std::size_t kMaxPending = 256;
+
+    void Defer(const GlyphCache::TilePixels& tile, const QRect& cell);
+    void Flush();
+    void Copy(const GlyphCache::TilePixels& tile, const QRect& cell, const QRect& clip);
 
     QPainter& painter_;
     GlyphCache& glyphs_;
@@ -41,6 +56,10 @@ private:
     qsizetype stride_ = 0;
     QRect bounds_;
     std::span<const QRect> clip_;
+    std::array<PendingCell, kMaxPending> pending_;
+    std::size_t pendingCount_ = 0;
+    int pendingTop_ = 0;
+    int pendingHeight_ = 0;
 };
 
 } // namespace qx44
