@@ -177,7 +177,7 @@ CServerSocket::Traffic CServerSocket::GetTraffic() const {
     return {bytesIn_.load(), bytesOut_.load(), messagesIn_.load(), messagesOut_.load()};
 }
 
-std::string CServerSocket::GetPeerAddress() const {
+std::string CServerSocket::GetPeerAddress(bool withPort) const {
     sockaddr_in peer{};
     socklen_t length = sizeof(peer);
     if (::getpeername(socket_.Get(), reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
@@ -186,7 +186,7 @@ std::string CServerSocket::GetPeerAddress() const {
     }
     char text[INET_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof(text));
-    return text;
+    return withPort ? std::string(text) + ":" + std::to_string(ntohs(peer.sin_port)) : text;
 }
 
 } // namespace qx44

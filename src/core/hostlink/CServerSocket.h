@@ -52,7 +52,8 @@ public:
     void FlushSendQueue();
     std::size_t QueuedBytes() const { return sendQueue_.Size(); }
 
-    std::string GetPeerAddress() const;
+    // The host's IPv4 address, and its port after a colon when `withPort` (the trace's form).
+    std::string GetPeerAddress(bool withPort = false) const;
     Traffic GetTraffic() const;
 
 private:

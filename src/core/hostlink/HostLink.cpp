@@ -2,30 +2,10 @@
 
 #include "core/common/Log.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 namespace qx44 {
-
-namespace {
-
-// "address:port" of the host on an accepted socket, for the trace.
-std::string PeerEndpoint(int socket) {
-    sockaddr_in peer{};
-    socklen_t length = sizeof(peer);
-    if (::getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
-        peer.sin_family != AF_INET) {
-        return "?";
-    }
-    char text[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof(text));
-    return std::string(text) + ":" + std::to_string(ntohs(peer.sin_port));
-}
-
-} // namespace
 
 HostLink::HostLink(IHostMessageSink& sink, IUiThread& ui, IHostLinkEvents& events,
                    std::string transferPath, IHostTrace& trace)
@@ -72,7 +52,6 @@ void HostLink::AcceptHost() {
         socket = std::move(next);
     }
 
-    trace_.HostConnected(PeerEndpoint(socket.Get()));
     std::uint64_t id = 0;
     {
         std::lock_guard lock(connectionMutex_);
@@ -89,6 +68,7 @@ void HostLink::AcceptHost() {
             });
         },
         trace_);
+    trace_.HostConnected(connection->GetPeerAddress(true));
     // Current before it receives: a host that asks at once must find its reply's way back.
     {
         std::lock_guard lock(connectionMutex_);
