@@ -1,6 +1,7 @@
 #include "core/devices/DeviceControlCommands.h"
 
 #include "core/common/HexText.h"
+#include "core/control/ControlArguments.h"
 #include "core/devices/SerialDeviceRouter.h"
 #include "core/devices/VirtualPrinter.h"
 #include "core/devices/VirtualSerialDevice.h"
@@ -24,39 +25,29 @@ bool IsBlank(char c) {
 
 // The first word of `text`, which then holds what follows it and the blanks after that.
 std::string_view NextWord(std::string_view& text) {
-    std::size_t end = 0;
-    while (end < text.size() && !IsBlank(text[end])) {
-        ++end;
-    }
-    const std::string_view word = text.substr(0, end);
-    while (end < text.size() && IsBlank(text[end])) {
-        ++end;
-    }
-    text.remove_prefix(end);
+    const auto [word, rest] = ControlArguments::SplitCommand(text);
+    text = rest;
     return word;
 }
 
 std::optional<int> PortNumber(std::string_view word) {
-    int port = 0;
-    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), port);
-    if (error != std::errc() || end != word.data() + word.size() || port < 1 || port > kMaxPort) {
-        return std::nullopt;
-    }
-    return port;
+    const auto port = ControlArguments::Number(word, kMaxPort);
+    return port && *port >= 1 ? port : std::nullopt;
 }
 
 std::optional<std::vector<std::uint8_t>> ParseHex(std::string_view text) {
     std::vector<std::uint8_t> bytes;
     int high = -1;
-    for (const char c : text) {
-        if (IsBlank(c)) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char* const c = text.data() + i;
+        if (IsBlank(*c)) {
             if (high >= 0) {
                 return std::nullopt;
             }
             continue;
         }
         int digit = 0;
-        if (std::from_chars(&c, &c + 1, digit, 16).ec != std::errc()) {
+        if (std::from_chars(c, c + 1, digit, 16).ec != std::errc()) {
             return std::nullopt;
         }
         if (high < 0) {
