@@ -49,6 +49,7 @@ TEST(ControlPortTest, ScriptDrivesAHeadlessStationBesideItsHost) {
         {"QT_QPA_PLATFORM=xcb", "DISPLAY="}, "COM2=virtual\nCOM3=printer\n");
     auto host = test::ConnectWhenListening(port);
     test::ExpectAnswered(*host);
+    EXPECT_FALSE(program->HasMapped("libmpv.so")) << "libmpv waits for the first play list";
     auto control = ConnectControl(controlPort);
 
     host->Send(
@@ -88,6 +89,17 @@ TEST(ControlPortTest, ScriptDrivesAHeadlessStationBesideItsHost) {
     EXPECT_EQ(control->Ask("printer set cover-open").substr(0, 11), R"({"ok":true,)");
     host->Send(Bytes{0x02, 0x01, 0x42, 0xFE, 0x03});
     EXPECT_EQ(test::Hex(host->Receive(6)), "02 01 34 FE FF 03");
+
+    const std::string list = "av://lavfi:testsrc=size=64x48\r";
+    Bytes play = {0x02, 0x01, 0x40, 0, 0, 0, 0, 0};
+    play.insert(play.end(), list.begin(), list.end());
+    play.push_back(0x03);
+    host->Send(play);
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!program->HasMapped("libmpv.so") && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_TRUE(program->HasMapped("libmpv.so"));
 
     EXPECT_EQ(control->Ask("shutdown"), R"({"ok":true})");
     const auto status = program->WaitForExit(20s);

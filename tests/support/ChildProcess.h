@@ -1,8 +1,8 @@
 #pragma once
 
 #include <chrono>
-#include <fstream>
 #include <fcntl.h>
+#include <fstream>
 #include <optional>
 #include <signal.h>
 #include <spawn.h>
@@ -78,6 +78,17 @@ public:
             }
         }
         return 0;
+    }
+
+    // Whether the running program has a file mapped whose path contains `name`.
+    bool HasMapped(const std::string& name) const {
+        std::ifstream maps("/proc/" + std::to_string(pid_) + "/maps");
+        for (std::string line; std::getline(maps, line);) {
+            if (line.find(name) != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
     }
 
     // The wait status once the process has ended, or nothing if it is still running at the

@@ -52,7 +52,12 @@ CQX44Flash::CQX44Flash(bool windowed, QWidget* parent, IHostTrace& trace)
     bootDelay_.setSingleShot(true);
     connect(&bootDelay_, &QTimer::timeout, this, &CQX44Flash::OpenTerminal);
     hideDelay_.setSingleShot(true);
-    connect(&hideDelay_, &QTimer::timeout, this, &QWidget::hide);
+    // Hidden for good under the terminal, it gives back its window and the window's backing
+    // store, an image of the whole display.
+    connect(&hideDelay_, &QTimer::timeout, this, [this] {
+        hide();
+        destroy();
+    });
 }
 
 CQX44Flash::~CQX44Flash() = default;

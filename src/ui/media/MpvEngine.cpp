@@ -1,11 +1,10 @@
 #include "ui/media/MpvEngine.h"
 
 #include "core/common/Log.h"
+#include "ui/media/MpvLibrary.h"
 
 #include <algorithm>
 #include <cmath>
-#include <mpv/client.h>
-#include <mpv/render.h>
 #include <string>
 
 namespace qx44 {
@@ -20,11 +19,29 @@ constexpr double kFastForwardSpeed = 5.0;
 
 } // namespace
 
-MpvEngine::MpvEngine(QObject* parent) : QObject(parent) {
-    handle_ = mpv_create();
+MpvEngine::MpvEngine(QObject* parent, std::string libraryName)
+    : QObject(parent), libraryName_(std::move(libraryName)) {
+    reverseTimer_.setInterval(kReverseTickMs);
+    connect(&reverseTimer_, &QTimer::timeout, this, &MpvEngine::ReverseStep);
+}
+
+bool MpvEngine::Start() {
+    if (startAttempted_) {
+        if (!IsValid()) {
+            // Each new list tells the player again why it shows nothing.
+            SetStatus(status_);
+        }
+        return IsValid();
+    }
+    startAttempted_ = true;
+    auto library = std::make_unique<MpvLibrary>(libraryName_);
+    if (!library->IsLoaded()) {
+        return Fail(library->Error());
+    }
+    library_ = std::move(library);
+    handle_ = library_->mpv_create();
     if (handle_ == nullptr) {
-        Log::Error(LogArea::Media, "the media player cannot start: libmpv gave no player");
-        return;
+        return Fail("libmpv gave no player");
     }
     // The station's player shows what it is given and nothing of its own: no configuration, key
     // bindings, scripts or on-screen controls; pictures stay until the player moves on.
@@ -47,41 +64,46 @@ MpvEngine::MpvEngine(QObject* parent) : QObject(parent) {
         {"ao", "pulse,alsa,null"},
     };
     for (const auto& [name, value] : options) {
-        mpv_set_option_string(handle_, name, value);
+        library_->mpv_set_option_string(handle_, name, value);
     }
-    if (const int error = mpv_initialize(handle_); error < 0) {
-        Log::Error(LogArea::Media,
-                   std::string("the media player cannot start: ") + mpv_error_string(error));
-        mpv_terminate_destroy(handle_);
-        handle_ = nullptr;
-        return;
+    if (const int error = library_->mpv_initialize(handle_); error < 0) {
+        return Fail(library_->mpv_error_string(error));
     }
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    if (mpv_render_context_create(&render_, handle_, params) < 0) {
+    if (const int error = library_->mpv_render_context_create(&render_, handle_, params);
+        error < 0) {
         render_ = nullptr;
-        return;
+        return Fail(library_->mpv_error_string(error));
     }
-    mpv_render_context_set_update_callback(render_,
-                                           &MpvEngine::PostToUi<&MpvEngine::OnRenderUpdate>, this);
-    mpv_observe_property(handle_, 0, "playlist-pos", MPV_FORMAT_INT64);
-    mpv_observe_property(handle_, 0, "pause", MPV_FORMAT_FLAG);
-    mpv_set_wakeup_callback(handle_, &MpvEngine::PostToUi<&MpvEngine::DrainEvents>, this);
+    library_->mpv_render_context_set_update_callback(
+        render_, &MpvEngine::PostToUi<&MpvEngine::OnRenderUpdate>, this);
+    library_->mpv_observe_property(handle_, 0, "playlist-pos", MPV_FORMAT_INT64);
+    library_->mpv_observe_property(handle_, 0, "pause", MPV_FORMAT_FLAG);
+    library_->mpv_set_wakeup_callback(handle_, &MpvEngine::PostToUi<&MpvEngine::DrainEvents>, this);
+    return true;
+}
 
-    reverseTimer_.setInterval(kReverseTickMs);
-    connect(&reverseTimer_, &QTimer::timeout, this, &MpvEngine::ReverseStep);
+bool MpvEngine::Fail(const std::string& reason) {
+    if (handle_ != nullptr) {
+        library_->mpv_terminate_destroy(handle_);
+        handle_ = nullptr;
+    }
+    Log::Error(LogArea::Media, "the media player cannot start: " + reason);
+    SetStatus("Error: " + reason);
+    return false;
 }
 
 MpvEngine::~MpvEngine() {
     // The render context must go first; after both, mpv calls nothing back, and what it posted
     // before is dropped with this object.
     if (render_ != nullptr) {
-        mpv_render_context_free(render_);
+        library_->mpv_render_context_free(render_);
     }
     if (handle_ != nullptr) {
-        mpv_terminate_destroy(handle_);
+        library_->mpv_terminate_destroy(handle_);
     }
 }
 
@@ -99,7 +121,7 @@ void MpvEngine::Render(QImage& target) {
         {MPV_RENDER_PARAM_SW_POINTER, target.bits()},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    mpv_render_context_render(render_, params);
+    library_->mpv_render_context_render(render_, params);
     // mpv leaves the fourth byte undefined; the image format wants it opaque.
     for (int y = 0; y < target.height(); ++y) {
         auto* line = reinterpret_cast<quint32*>(target.scanLine(y));
@@ -113,14 +135,14 @@ void MpvEngine::OnRenderUpdate() {
     // Every update asks for a redraw: a new frame, or a new configuration (a new item) whose
     // first frame would otherwise wait for the next update, which a still picture never sends.
     if (render_ != nullptr) {
-        mpv_render_context_update(render_);
+        library_->mpv_render_context_update(render_);
         emit FrameReady();
     }
 }
 
 void MpvEngine::DrainEvents() {
     while (handle_ != nullptr) {
-        const mpv_event* event = mpv_wait_event(handle_, 0);
+        const mpv_event* event = library_->mpv_wait_event(handle_, 0);
         switch (event->event_id) {
         case MPV_EVENT_NONE:
             return;
@@ -135,10 +157,10 @@ void MpvEngine::DrainEvents() {
             const auto* end = static_cast<const mpv_event_end_file*>(event->data);
             if (end->reason == MPV_END_FILE_REASON_ERROR) {
                 lastEndWasError_ = true;
-                SetStatus(std::string("Error: ") + mpv_error_string(end->error));
+                SetStatus(std::string("Error: ") + library_->mpv_error_string(end->error));
                 Log::Note(LogArea::Media, [&] {
                     return "play list entry " + std::to_string(current_ + 1) +
-                           " cannot be played: " + mpv_error_string(end->error);
+                           " cannot be played: " + library_->mpv_error_string(end->error);
                 });
             }
             break;
@@ -203,6 +225,9 @@ int MpvEngine::GetPlayState() const {
 }
 
 void MpvEngine::Play() {
+    if (!Start()) {
+        return;
+    }
     EndScan();
     SetFlag("pause", false);
     if (needsStart_ && !sources_.empty()) {
@@ -320,6 +345,9 @@ void MpvEngine::ClearPlaylist() {
 
 void MpvEngine::AppendItem(std::string_view source) {
     sources_.emplace_back(source);
+    if (!Start()) {
+        return;
+    }
     std::string path(source);
     std::replace(path.begin(), path.end(), '\\', '/');
     Command({"loadfile", path.c_str(), "append"});
@@ -331,18 +359,19 @@ void MpvEngine::Command(std::initializer_list<const char*> args) {
     }
     std::vector<const char*> command(args);
     command.push_back(nullptr);
-    mpv_command(handle_, command.data());
+    library_->mpv_command(handle_, command.data());
 }
 
 bool MpvEngine::Flag(const char* name) const {
     int value = 0;
-    return handle_ != nullptr && mpv_get_property(handle_, name, MPV_FORMAT_FLAG, &value) >= 0 &&
-           value != 0;
+    return handle_ != nullptr &&
+           library_->mpv_get_property(handle_, name, MPV_FORMAT_FLAG, &value) >= 0 && value != 0;
 }
 
 double MpvEngine::Number(const char* name) const {
     double value = 0;
-    if (handle_ == nullptr || mpv_get_property(handle_, name, MPV_FORMAT_DOUBLE, &value) < 0) {
+    if (handle_ == nullptr ||
+        library_->mpv_get_property(handle_, name, MPV_FORMAT_DOUBLE, &value) < 0) {
         return 0;
     }
     return value;
@@ -351,13 +380,13 @@ double MpvEngine::Number(const char* name) const {
 void MpvEngine::SetFlag(const char* name, bool value) {
     int flag = value ? 1 : 0;
     if (handle_ != nullptr) {
-        mpv_set_property(handle_, name, MPV_FORMAT_FLAG, &flag);
+        library_->mpv_set_property(handle_, name, MPV_FORMAT_FLAG, &flag);
     }
 }
 
 void MpvEngine::SetNumber(const char* name, double value) {
     if (handle_ != nullptr) {
-        mpv_set_property(handle_, name, MPV_FORMAT_DOUBLE, &value);
+        library_->mpv_set_property(handle_, name, MPV_FORMAT_DOUBLE, &value);
     }
 }
 

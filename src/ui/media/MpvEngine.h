@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QObject>
 #include <QTimer>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,18 +14,26 @@ struct mpv_render_context;
 
 namespace qx44 {
 
+class MpvLibrary;
+
 // The media engine on libmpv: one play list of videos and pictures, pictures held until the
 // player moves on, frames drawn by mpv's software renderer into a QImage, so it runs on any Qt
 // platform, offscreen included. Audio goes to the default device, or nowhere when there is none.
-// Everything but mpv's own wake-ups runs on the UI thread.
+// libmpv is loaded and started by the first list or Play, so a station that never plays pays
+// nothing for it. Everything but mpv's own wake-ups runs on the UI thread.
 class MpvEngine : public QObject, public IMediaEngine {
     Q_OBJECT
 
 public:
-    explicit MpvEngine(QObject* parent = nullptr);
+    // The system's libmpv of the API version the engine is written for.
+    static constexpr const char* kLibraryName = "libmpv.so.2";
+
+    // `libraryName` is the libmpv to load, the system's unless a test names another.
+    explicit MpvEngine(QObject* parent = nullptr, std::string libraryName = kLibraryName);
     ~MpvEngine() override;
 
-    // False when libmpv could not start; the engine then plays nothing and reports "stopped".
+    // False until libmpv has started, and for good when it could not: the engine then plays
+    // nothing, reports "stopped" and gives the reason as its status.
     bool IsValid() const { return handle_ != nullptr && render_ != nullptr; }
 
     // Draws the current frame over the whole image (black bars where the proportions differ).
@@ -68,6 +77,9 @@ private:
             engine, [engine] { (engine->*Handler)(); }, Qt::QueuedConnection);
     }
 
+    // Loads and starts libmpv on first use; false when it is not running.
+    bool Start();
+    bool Fail(const std::string& reason);
     void DrainEvents();
     void OnRenderUpdate();
     void OnPlaylistPosition(int position);
@@ -80,6 +92,9 @@ private:
     void SetFlag(const char* name, bool value);
     void SetNumber(const char* name, double value);
 
+    std::string libraryName_;
+    bool startAttempted_ = false;
+    std::unique_ptr<MpvLibrary> library_;
     mpv_handle* handle_ = nullptr;
     mpv_render_context* render_ = nullptr;
     IMediaEngineEvents* events_ = nullptr;

@@ -15,8 +15,6 @@ VideoSurface::VideoSurface(MpvEngine& engine, QWidget* parent) : QWidget(parent)
 
 void VideoSurface::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    frame_ = QImage(event->size(), QImage::Format_RGB32);
-    frame_.fill(Qt::black);
     RenderFrame();
 }
 
@@ -25,10 +23,19 @@ void VideoSurface::showEvent(QShowEvent* event) {
     RenderFrame();
 }
 
+void VideoSurface::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // A frame of the player's size is megabytes that a station which never plays would keep.
+    frame_ = QImage();
+}
+
 void VideoSurface::RenderFrame() {
     // Hidden, the player renders nothing: mpv keeps the latest frame for the next showing.
-    if (frame_.isNull() || !isVisible()) {
+    if (!isVisible()) {
         return;
+    }
+    if (frame_.size() != size()) {
+        frame_ = QImage(size(), QImage::Format_RGB32);
     }
     engine_.Render(frame_);
     update();
