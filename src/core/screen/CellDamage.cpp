@@ -1,6 +1,7 @@
 #include "core/screen/CellDamage.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace qx44 {
@@ -25,13 +26,22 @@ void CellDamage::AddRange(std::int64_t first, std::int64_t end) {
     if (first >= end) {
         return;
     }
-    const std::int64_t firstRow = first / columns_;
-    const std::int64_t lastRow = (end - 1) / columns_;
-    const int firstColumn = static_cast<int>(first - firstRow * columns_);
-    const int endColumn = static_cast<int>(end - 1 - lastRow * columns_) + 1;
-    for (std::int64_t row = firstRow; row <= lastRow; ++row) {
-        Widen(static_cast<std::size_t>(row), row == firstRow ? firstColumn : 0,
-              row == lastRow ? endColumn : columns_);
+    const auto widenRows = [&](auto firstCell, auto lastCell, auto columns) {
+        const auto firstRow = firstCell / columns;
+        const auto lastRow = lastCell / columns;
+        const auto firstColumn = static_cast<int>(firstCell - firstRow * columns);
+        const auto endColumn = static_cast<int>(lastCell - lastRow * columns) + 1;
+        for (auto row = firstRow; row <= lastRow; ++row) {
+            Widen(static_cast<std::size_t>(row), row == firstRow ? firstColumn : 0,
+                  row == lastRow ? endColumn : columns_);
+        }
+    };
+    // A screen's grid is small enough for the narrower division, which is several times faster.
+    if (gridCells <= std::numeric_limits<std::uint32_t>::max()) {
+        widenRows(static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(end - 1),
+                  static_cast<std::uint32_t>(columns_));
+    } else {
+        widenRows(first, end - 1, static_cast<std::int64_t>(columns_));
     }
 }
 
@@ -63,15 +73,14 @@ void CellDamage::Clear() {
     endRow_ = 0;
 }
 
-std::optional<PixelRect> CellDamage::Take(const CellLayout& layout) {
+std::optional<PixelRect> CellDamage::Take(const CellEdges& edges) {
     std::optional<PixelRect> united;
     for (std::size_t row = firstRow_; row < endRow_; ++row) {
         const Span span = std::exchange(rows_[row], Span{});
         if (span.right > span.left) {
             const auto y = static_cast<std::int64_t>(row);
-            const PixelRect rect =
-                PixelRect::FromEdges(layout.X(span.left), layout.Y(y), layout.X(span.right),
-                                     layout.Y(y) + layout.CellHeight(y));
+            const PixelRect rect = PixelRect::FromEdges(edges.Left(span.left), edges.Top(y),
+                                                        edges.Left(span.right), edges.Bottom(y));
             united = united ? united->United(rect) : rect;
         }
     }

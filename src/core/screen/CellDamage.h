@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/screen/CellLayout.h"
+#include "core/screen/CellEdges.h"
 #include "core/screen/PixelRect.h"
 
 #include <cstdint>
@@ -19,14 +19,17 @@ public:
     void SetGrid(int columns, int rows);
 
     void Add(std::int64_t cellNumber);
+    // A cell given by its place on the grid, which must be valid; no division needed.
+    void AddCell(int column, int row) { Widen(static_cast<std::size_t>(row), column, column + 1); }
     // Cells first up to, not including, end.
     void AddRange(std::int64_t first, std::int64_t end);
     void AddAll();
     void Clear();
 
-    // The pixels of `layout` that the damaged rows' spans cover, united into one rectangle;
-    // the damage is forgotten. Costs nothing on the heap, since it runs once per host message.
-    std::optional<PixelRect> Take(const CellLayout& layout);
+    // The pixels that the damaged rows' spans cover in the layout of `edges`, united into one
+    // rectangle; the damage is forgotten. Costs nothing on the heap, since it runs once per host
+    // message.
+    std::optional<PixelRect> Take(const CellEdges& edges);
 
 private:
     struct Span {
