@@ -80,9 +80,10 @@ constexpr auto kLengthRules = [] {
     return rules;
 }();
 
-// A list split by TCP waits for the rest like any other message; one that outgrows the hand-off
-// area without its ETX is given up, its STX dropped as a one-byte piece.
-std::optional<std::size_t> PlayListLength(std::span<const std::uint8_t> data) {
+// A list split by TCP waits for the rest like any other message (0 until its ETX has come); one
+// that outgrows the hand-off area without its ETX is given up, its STX dropped as a one-byte
+// piece.
+std::size_t PlayListLength(std::span<const std::uint8_t> data) {
     const std::size_t searched = std::min(data.size(), CCommand_Buffer::kLongestPlayList);
     const auto* begin = data.data() + std::min(kPlayListHeader, searched);
     const auto* end = data.data() + searched;
@@ -90,10 +91,7 @@ std::optional<std::size_t> PlayListLength(std::span<const std::uint8_t> data) {
     if (etx != end) {
         return static_cast<std::size_t>(etx - data.data()) + 1;
     }
-    if (searched == CCommand_Buffer::kLongestPlayList) {
-        return 1;
-    }
-    return std::nullopt;
+    return searched == CCommand_Buffer::kLongestPlayList ? 1 : 0;
 }
 
 } // namespace
@@ -124,10 +122,10 @@ std::size_t CCommand_Buffer::SkipToStx() {
     return dropped;
 }
 
-std::optional<std::size_t> CCommand_Buffer::FindMessageEnd() const {
+std::size_t CCommand_Buffer::MessageEnd() const {
     const auto data = Data();
     if (data.size() < 4) {
-        return std::nullopt;
+        return 0;
     }
     // The message starts at data[0], an STX.
     const LengthRule& rule = kLengthRules[data[2]];
@@ -135,21 +133,14 @@ std::optional<std::size_t> CCommand_Buffer::FindMessageEnd() const {
         return PlayListLength(data);
     }
     if (data.size() < rule.header) {
-        return std::nullopt;
+        return 0;
     }
     const std::size_t length = rule.base + std::size_t{rule.highScale} * data[rule.highAt] +
                                std::size_t{rule.lowScale} * data[rule.lowAt];
     if (length > data.size()) {
-        return std::nullopt;
+        return 0;
     }
     return length;
-}
-
-void CCommand_Buffer::Consume(std::size_t end) {
-    start_ += std::min(end, Buffered());
-    if (start_ == fill_) {
-        Clear();
-    }
 }
 
 void CCommand_Buffer::Clear() {

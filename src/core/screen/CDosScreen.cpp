@@ -119,9 +119,7 @@ template <typename Operation> auto CDosScreen::Change(Operation&& operation) {
         repaint.surface = surface_;
         auto outcome = operation(repaint);
         if (repaint.area) {
-            if (const auto damaged = damage_.Take(edges_)) {
-                repaint.Add(*damaged);
-            }
+            damage_.TakeInto(*repaint.area, edges_);
         }
         return outcome;
     }();
@@ -167,12 +165,15 @@ bool CDosScreen::InStore(std::int64_t cellNumber) const {
     return cellNumber >= 0 && cellNumber < StoreSize();
 }
 
+void CDosScreen::StoreWholeLocked(std::size_t cellNumber, std::uint16_t code, int attribute) {
+    codes_[cellNumber] = code;
+    attributes_[cellNumber] = attribute;
+    halves_[cellNumber] = HalfMarker::Whole;
+}
+
 void CDosScreen::SetWholeCellLocked(int column, int row, std::uint16_t code, int attribute) {
-    const auto n = static_cast<std::size_t>(CellNumber(column, row));
-    codes_[n] = code;
-    attributes_[n] = attribute;
-    halves_[n] = HalfMarker::Whole;
-    damage_.AddCell(column, row);
+    StoreWholeLocked(static_cast<std::size_t>(CellNumber(column, row)), code, attribute);
+    damage_.AddSpan(row, column, column + 1);
 }
 
 void CDosScreen::FillRunLocked(std::int64_t first, std::int64_t end, std::uint16_t code,
@@ -366,23 +367,44 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
             FillRunLocked(CellNumber(left, y), CellNumber(lastColumn, y) + 1, code, line);
         }
     }
-    for (std::int64_t j = 0; j <= columnBands; ++j) {
-        const std::uint16_t code = !bevel || j == 0   ? pieces[kVertical]
-                                   : j == columnBands ? pieces[kRightEdge]
-                                                      : pieces[kInnerVertical];
-        const std::int64_t x = colLine(j);
-        for (std::int64_t y = top; y <= lastRow && x >= 0 && x < columns_; ++y) {
-            PutTableCellLocked(x, y, code, line);
+    // Vertical dividers row by row, so that cells written one after another lie close together
+    // in the store; where two dividers fall on one column the later one still wins. A row's
+    // divider cells are damaged as the one span that recording them one by one would widen to.
+    const auto bandCount = static_cast<std::size_t>(columnBands) + 1;
+    std::array<std::int64_t, kMaxTableBands + 1> dividerColumns{};
+    std::array<std::uint16_t, kMaxTableBands + 1> dividerCodes{};
+    std::int64_t firstShown = columns_;
+    std::int64_t lastShown = -1;
+    for (std::size_t j = 0; j < bandCount; ++j) {
+        const auto band = static_cast<std::int64_t>(j);
+        const std::int64_t x = colLine(band);
+        dividerColumns[j] = x;
+        dividerCodes[j] = !bevel || band == 0   ? pieces[kVertical]
+                          : band == columnBands ? pieces[kRightEdge]
+                                                : pieces[kInnerVertical];
+        if (x >= 0 && x < columns_) {
+            firstShown = std::min(firstShown, x);
+            lastShown = std::max(lastShown, x);
         }
+    }
+    for (std::int64_t y = top; y <= lastRow && firstShown <= lastShown; ++y) {
+        for (std::size_t j = 0; j < bandCount; ++j) {
+            const std::int64_t x = dividerColumns[j];
+            if (x >= 0 && x < columns_) {
+                StoreWholeLocked(static_cast<std::size_t>(CellNumber(x, y)), dividerCodes[j], line);
+            }
+        }
+        damage_.AddSpan(static_cast<int>(y), static_cast<int>(firstShown),
+                        static_cast<int>(lastShown) + 1);
     }
 
     PutTableCellLocked(left, top, pieces[kTopLeft], line);
     PutTableCellLocked(right, top, pieces[kTopRight], line);
     PutTableCellLocked(left, bottom, pieces[kBottomLeft], line);
     PutTableCellLocked(right, bottom, pieces[kBottomRight], line);
-    for (std::int64_t j = 1; j < columnBands; ++j) {
-        PutTableCellLocked(colLine(j), top, pieces[kTopJunction], line);
-        PutTableCellLocked(colLine(j), bottom, pieces[kBottomJunction], line);
+    for (std::size_t j = 1; j + 1 < bandCount; ++j) {
+        PutTableCellLocked(dividerColumns[j], top, pieces[kTopJunction], line);
+        PutTableCellLocked(dividerColumns[j], bottom, pieces[kBottomJunction], line);
     }
     for (std::int64_t i = 1; i < rowBands; ++i) {
         PutTableCellLocked(left, rowLine(i), pieces[kLeftJunction], line);
@@ -390,8 +412,8 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
     }
     for (std::int64_t i = 1; i < rowBands; ++i) {
         const std::int64_t y = rowLine(i);
-        for (std::int64_t j = 1; j < columnBands && y >= 0 && y < rows_; ++j) {
-            PutTableCellLocked(colLine(j), y, pieces[kCross], line);
+        for (std::size_t j = 1; j + 1 < bandCount && y >= 0 && y < rows_; ++j) {
+            PutTableCellLocked(dividerColumns[j], y, pieces[kCross], line);
         }
     }
 

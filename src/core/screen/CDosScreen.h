@@ -117,6 +117,8 @@ private:
     // so the cells a write changed are the ones asked to be repainted. Only for a valid position,
     // which always lies in the store.
     void SetWholeCellLocked(int column, int row, std::uint16_t code, int attribute);
+    // The cell's fields alone, for a caller that records the damage itself.
+    void StoreWholeLocked(std::size_t cellNumber, std::uint16_t code, int attribute);
     // The cells first up to end, which must lie in the store, made whole with one code and one
     // attribute: a run costs one damage record, not one per cell.
     void FillRunLocked(std::int64_t first, std::int64_t end, std::uint16_t code, int attribute);

@@ -141,14 +141,30 @@ std::u16string CUnicodeConverter::DecodeText(std::span<const std::uint8_t> bytes
 }
 
 bool CUnicodeConverter::DecodesToItself(std::span<const std::uint8_t> bytes) {
-    // A lead byte is 0xC0 to 0xF7: its top two bits are set and not all of its top five. Eight
-    // bytes are tested at once, each byte's verdict landing in its own top bit (a shift by up to
-    // four moves no bit into another byte's top bit).
+    constexpr std::size_t kWord = sizeof(std::uint64_t);
     constexpr std::uint64_t kTopBits = 0x8080808080808080;
-    std::size_t i = 0;
-    for (; i + sizeof(std::uint64_t) <= bytes.size(); i += sizeof(std::uint64_t)) {
+    const auto word = [&](std::size_t at) {
         std::uint64_t x = 0;
-        std::memcpy(&x, bytes.data() + i, sizeof x);
+        std::memcpy(&x, bytes.data() + at, kWord);
+        return x;
+    };
+    // Most host text is ASCII, which one OR per eight bytes shows.
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (; i + kWord <= bytes.size(); i += kWord) {
+        any |= word(i);
+    }
+    for (std::size_t k = i; k < bytes.size(); ++k) {
+        any |= bytes[k];
+    }
+    if ((any & kTopBits) == 0) {
+        return true;
+    }
+    // A lead byte is 0xC0 to 0xF7: its top two bits are set and not all of its top five. Each
+    // byte's verdict lands in its own top bit (a shift by up to four moves no bit into another
+    // byte's top bit).
+    for (i = 0; i + kWord <= bytes.size(); i += kWord) {
+        const std::uint64_t x = word(i);
         const std::uint64_t topTwo = x & (x << 1);
         const std::uint64_t topFive = topTwo & (x << 2) & (x << 3) & (x << 4);
         if ((topTwo & ~topFive & kTopBits) != 0) {

@@ -45,22 +45,6 @@ void CellDamage::AddRange(std::int64_t first, std::int64_t end) {
     }
 }
 
-void CellDamage::Widen(std::size_t row, int left, int right) {
-    Span& span = rows_[row];
-    if (span.right <= span.left) {
-        span = {left, right};
-    } else {
-        span = {std::min(span.left, left), std::max(span.right, right)};
-    }
-    if (endRow_ <= firstRow_) {
-        firstRow_ = row;
-        endRow_ = row + 1;
-    } else {
-        firstRow_ = std::min(firstRow_, row);
-        endRow_ = std::max(endRow_, row + 1);
-    }
-}
-
 void CellDamage::AddAll() {
     std::fill(rows_.begin(), rows_.end(), Span{0, columns_});
     firstRow_ = 0;
@@ -73,20 +57,18 @@ void CellDamage::Clear() {
     endRow_ = 0;
 }
 
-std::optional<PixelRect> CellDamage::Take(const CellEdges& edges) {
-    std::optional<PixelRect> united;
+void CellDamage::TakeInto(PixelRect& area, const CellEdges& edges) {
     for (std::size_t row = firstRow_; row < endRow_; ++row) {
         const Span span = std::exchange(rows_[row], Span{});
         if (span.right > span.left) {
             const auto y = static_cast<std::int64_t>(row);
             const PixelRect rect = PixelRect::FromEdges(edges.Left(span.left), edges.Top(y),
                                                         edges.Left(span.right), edges.Bottom(y));
-            united = united ? united->United(rect) : rect;
+            area = area.United(rect);
         }
     }
     firstRow_ = 0;
     endRow_ = 0;
-    return united;
 }
 
 } // namespace qx44
