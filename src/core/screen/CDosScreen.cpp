@@ -207,8 +207,8 @@ bool CDosScreen::GridFits(int columns, int rows) const {
            static_cast<std::int64_t>(columns) * rows <= StoreSize();
 }
 
-std::int64_t CDosScreen::WriteUnitsLocked(std::int64_t start, std::span<const char16_t> units,
-                                          int attribute) {
+template <typename Write>
+std::int64_t CDosScreen::WriteTextLocked(std::int64_t start, Write&& write) {
     // A character that used to cover the cells being written loses its other half, which then
     // shows as a character of its own instead of pairing with a stranger.
     if (start > 0) {
@@ -216,9 +216,17 @@ std::int64_t CDosScreen::WriteUnitsLocked(std::int64_t start, std::span<const ch
     }
     std::int64_t n = start;
     if (InStore(start)) {
+        n = start + static_cast<std::int64_t>(write(static_cast<std::size_t>(start)));
+    }
+    MakeWholeLocked(n, HalfMarker::Second);
+    return n;
+}
+
+std::int64_t CDosScreen::WriteUnitsLocked(std::int64_t start, std::span<const char16_t> units,
+                                          int attribute) {
+    return WriteTextLocked(start, [&](std::size_t first) {
         // A unit above 0xFF takes two cells, its high byte first; a first half in the last cell
         // of the store stays without its partner.
-        const auto first = static_cast<std::size_t>(start);
         const std::size_t room = codes_.size() - first;
         const auto write = [&](std::size_t i, std::uint16_t code, HalfMarker half) {
             codes_[first + i] = code;
@@ -248,32 +256,26 @@ std::int64_t CDosScreen::WriteUnitsLocked(std::int64_t start, std::span<const ch
             changed = i;
         }
         // How many cells a text covers shows only as it is written, so its run is recorded
-        // here, once, rather than through ChangeRunLocked.
-        damage_.AddRange(start, start + static_cast<std::int64_t>(changed));
-        n = start + static_cast<std::int64_t>(i);
-    }
-    MakeWholeLocked(n, HalfMarker::Second);
-    return n;
+        // here, once, rather than through FillRunLocked.
+        const auto at = static_cast<std::int64_t>(first);
+        damage_.AddRange(at, at + static_cast<std::int64_t>(changed));
+        return i;
+    });
 }
 
 void CDosScreen::WriteBytesLocked(std::int64_t start, std::span<const std::uint8_t> bytes,
                                   int attribute) {
-    if (start > 0) {
-        MakeWholeLocked(start - 1, HalfMarker::First);
-    }
-    std::int64_t n = start;
-    if (InStore(start)) {
-        const auto first = static_cast<std::size_t>(start);
+    WriteTextLocked(start, [&](std::size_t first) {
         const std::size_t count = std::min(bytes.size(), codes_.size() - first);
         CellBlocks::Widen(codes_.data() + first, bytes.data(), count);
         CellBlocks::Fill(halves_.data() + first, count, HalfMarker::Whole);
         if (attribute != kKeepAttribute) {
             CellBlocks::Fill(attributes_.data() + first, count, attribute);
         }
-        n = start + static_cast<std::int64_t>(count);
-        damage_.AddRange(start, n);
-    }
-    MakeWholeLocked(n, HalfMarker::Second);
+        const auto at = static_cast<std::int64_t>(first);
+        damage_.AddRange(at, at + static_cast<std::int64_t>(count));
+        return count;
+    });
 }
 
 void CDosScreen::SetRunLocked(std::int64_t column, std::int64_t row, std::uint8_t character,

@@ -127,6 +127,9 @@ private:
     bool IsValidPosition(std::int64_t column, std::int64_t row) const;
     bool GridFits(int columns, int rows) const;
 
+    // The writing rule around `write`, which fills cells from `start` on (called only when that
+    // lies in the store) and returns how many it advanced; returns the cell after the text.
+    template <typename Write> std::int64_t WriteTextLocked(std::int64_t start, Write&& write);
     std::int64_t WriteUnitsLocked(std::int64_t start, std::span<const char16_t> units,
                                   int attribute);
     // Text whose every byte is one cell of its own value, written as one run.
