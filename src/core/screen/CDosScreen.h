@@ -113,9 +113,9 @@ private:
 
     std::int64_t StoreSize() const;
     bool InStore(std::int64_t cellNumber) const;
-    // Every change of a cell goes through here or FillRunLocked (a text records its run itself),
-    // so the cells a write changed are the ones asked to be repainted. Only for a valid position,
-    // which always lies in the store.
+    // Every writer records the cells it changed as damage (a run or a row of table dividers
+    // once, not cell by cell), so the cells a write changed are the ones asked to be repainted.
+    // Only for a valid position, which always lies in the store.
     void SetWholeCellLocked(int column, int row, std::uint16_t code, int attribute);
     // The cell's fields alone, for a caller that records the damage itself.
     void StoreWholeLocked(std::size_t cellNumber, std::uint16_t code, int attribute);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace qx44 {
@@ -41,7 +40,7 @@ private:
         int right = 0; // exclusive; no damage while right <= left
     };
 
-    // In the header, because every table cell comes through here.
+    // In the header, because every single changed cell comes through here.
     void Widen(std::size_t row, int left, int right) {
         Span& span = rows_[row];
         if (span.right <= span.left) {
