@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -32,11 +33,23 @@ public:
     // Returns how many bytes in front of the first STX were dropped.
     std::size_t SkipToStx();
     // Position just after the first message's last byte, counted from the first buffered byte.
-    std::optional<std::size_t> FindMessageEnd() const;
-    void Consume(std::size_t end);
+    std::optional<std::size_t> FindMessageEnd() const {
+        const std::size_t end = MessageEnd();
+        return end > 0 ? std::optional<std::size_t>(end) : std::nullopt;
+    }
+    void Consume(std::size_t end) {
+        start_ += std::min(end, Buffered());
+        if (start_ == fill_) {
+            Clear();
+        }
+    }
     void Clear();
 
 private:
+    // FindMessageEnd with 0 for none: an optional returned from out of line goes through memory,
+    // once per message.
+    std::size_t MessageEnd() const;
+
     std::unique_ptr<std::uint8_t[]> data_;
     std::size_t start_ = 0;
     std::size_t fill_ = 0;

@@ -81,7 +81,10 @@ void CVantorCmd::DispatchHostMessage(std::uint8_t, std::uint8_t code, Message me
     if (message.empty()) {
         return;
     }
-    infoScreenPending_ = false;
+    // Read first: a store to the flag on every message would cost more than the message.
+    if (infoScreenPending_.load(std::memory_order_relaxed)) {
+        infoScreenPending_ = false;
+    }
     if (const HostCommand* command = FindCommand(code)) {
         command->handler(*this, message, connectionClosing);
         return;

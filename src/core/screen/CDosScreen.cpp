@@ -2,6 +2,7 @@
 
 #include "core/screen/CGlobalFunction.h"
 #include "core/screen/CUnicodeConverter.h"
+#include "core/screen/CellBlocks.h"
 #include "core/screen/IScreenSurface.h"
 
 #include <algorithm>
@@ -96,27 +97,15 @@ std::int64_t DividerLine(std::int64_t origin, std::int64_t extent, std::int64_t 
                               : origin + remainder + index * (quotient + 1);
 }
 
-void SetWholeCell(CCellChar& cell, std::uint16_t code, int attribute) {
-    cell.code = code;
-    cell.attribute = attribute;
-    cell.half = HalfMarker::Whole;
-}
-
-void WriteCell(CCellChar& cell, std::uint16_t code, HalfMarker half, int attribute) {
-    cell.code = code;
-    cell.half = half;
-    if (attribute != CDosScreen::kKeepAttribute) {
-        cell.attribute = attribute;
-    }
-}
-
 } // namespace
 
 CDosScreen::CDosScreen(int capacityColumns, int capacityRows, int columns, int rows,
                        int clearAttribute)
     : columns_(columns), rows_(rows), capacityColumns_(capacityColumns),
       capacityRows_(capacityRows),
-      store_(static_cast<std::size_t>(capacityColumns) * static_cast<std::size_t>(capacityRows)) {
+      codes_(static_cast<std::size_t>(capacityColumns) * static_cast<std::size_t>(capacityRows)),
+      attributes_(codes_.size()), halves_(codes_.size()), rects_(codes_.size()),
+      edges_(capacityColumns, capacityRows) {
     damage_.SetGrid(columns_, rows_);
     ClearStore(clearAttribute);
     // A window's first paint covers everything.
@@ -130,9 +119,7 @@ template <typename Operation> auto CDosScreen::Change(Operation&& operation) {
         repaint.surface = surface_;
         auto outcome = operation(repaint);
         if (repaint.area) {
-            if (const auto damaged = damage_.Take(layout_)) {
-                repaint.Add(*damaged);
-            }
+            damage_.TakeInto(*repaint.area, edges_);
         }
         return outcome;
     }();
@@ -170,32 +157,40 @@ void CDosScreen::SetSurface(IScreenSurface* surface) {
     surface_ = surface;
 }
 
-const CCellChar* CDosScreen::CellLocked(std::int64_t cellNumber) const {
-    if (cellNumber < 0 || cellNumber >= static_cast<std::int64_t>(store_.size())) {
-        return nullptr;
-    }
-    return &store_[static_cast<std::size_t>(cellNumber)];
+std::int64_t CDosScreen::StoreSize() const {
+    return static_cast<std::int64_t>(codes_.size());
 }
 
-template <typename Edit> bool CDosScreen::ChangeCellLocked(std::int64_t cellNumber, Edit&& edit) {
-    if (cellNumber < 0 || cellNumber >= static_cast<std::int64_t>(store_.size())) {
-        return false;
-    }
-    edit(store_[static_cast<std::size_t>(cellNumber)]);
-    damage_.Add(cellNumber);
-    return true;
+bool CDosScreen::InStore(std::int64_t cellNumber) const {
+    return cellNumber >= 0 && cellNumber < StoreSize();
 }
 
-std::span<CCellChar> CDosScreen::ChangeRunLocked(std::int64_t first, std::int64_t end) {
+void CDosScreen::StoreWholeLocked(std::size_t cellNumber, std::uint16_t code, int attribute) {
+    codes_[cellNumber] = code;
+    attributes_[cellNumber] = attribute;
+    halves_[cellNumber] = HalfMarker::Whole;
+}
+
+void CDosScreen::SetWholeCellLocked(int column, int row, std::uint16_t code, int attribute) {
+    StoreWholeLocked(static_cast<std::size_t>(CellNumber(column, row)), code, attribute);
+    damage_.AddSpan(row, column, column + 1);
+}
+
+void CDosScreen::FillRunLocked(std::int64_t first, std::int64_t end, std::uint16_t code,
+                               int attribute) {
     damage_.AddRange(first, end);
-    return std::span(store_).subspan(static_cast<std::size_t>(first),
-                                     static_cast<std::size_t>(end - first));
+    const auto at = static_cast<std::size_t>(first);
+    const auto count = static_cast<std::size_t>(end - first);
+    CellBlocks::Fill(codes_.data() + at, count, code);
+    CellBlocks::Fill(attributes_.data() + at, count, attribute);
+    CellBlocks::Fill(halves_.data() + at, count, HalfMarker::Whole);
 }
 
 // A half whose partner was overwritten shows as a character of its own.
 void CDosScreen::MakeWholeLocked(std::int64_t cellNumber, HalfMarker half) {
-    if (const CCellChar* cell = CellLocked(cellNumber); cell && cell->half == half) {
-        ChangeCellLocked(cellNumber, [](CCellChar& c) { c.half = HalfMarker::Whole; });
+    if (InStore(cellNumber) && halves_[static_cast<std::size_t>(cellNumber)] == half) {
+        halves_[static_cast<std::size_t>(cellNumber)] = HalfMarker::Whole;
+        damage_.Add(cellNumber);
     }
 }
 
@@ -209,74 +204,97 @@ bool CDosScreen::IsValidPosition(std::int64_t column, std::int64_t row) const {
 
 bool CDosScreen::GridFits(int columns, int rows) const {
     return columns >= 1 && rows >= 1 && columns <= capacityColumns_ &&
-           static_cast<std::int64_t>(columns) * rows <= static_cast<std::int64_t>(store_.size());
+           static_cast<std::int64_t>(columns) * rows <= StoreSize();
 }
 
-std::int64_t CDosScreen::WriteUnitsLocked(std::int64_t start, std::span<const char16_t> units,
-                                          int attribute) {
+template <typename Write>
+std::int64_t CDosScreen::WriteTextLocked(std::int64_t start, Write&& write) {
     // A character that used to cover the cells being written loses its other half, which then
     // shows as a character of its own instead of pairing with a stranger.
     if (start > 0) {
         MakeWholeLocked(start - 1, HalfMarker::First);
     }
-    const auto storeCells = static_cast<std::int64_t>(store_.size());
     std::int64_t n = start;
-    if (start >= 0 && start < storeCells) {
+    if (InStore(start)) {
+        n = start + static_cast<std::int64_t>(write(static_cast<std::size_t>(start)));
+    }
+    MakeWholeLocked(n, HalfMarker::Second);
+    return n;
+}
+
+std::int64_t CDosScreen::WriteUnitsLocked(std::int64_t start, std::span<const char16_t> units,
+                                          int attribute) {
+    return WriteTextLocked(start, [&](std::size_t first) {
         // A unit above 0xFF takes two cells, its high byte first; a first half in the last cell
         // of the store stays without its partner.
-        const std::span<CCellChar> cells =
-            std::span(store_).subspan(static_cast<std::size_t>(start));
+        const std::size_t room = codes_.size() - first;
+        const auto write = [&](std::size_t i, std::uint16_t code, HalfMarker half) {
+            codes_[first + i] = code;
+            halves_[first + i] = half;
+            if (attribute != kKeepAttribute) {
+                attributes_[first + i] = attribute;
+            }
+        };
         std::size_t i = 0;
         std::size_t changed = 0;
         for (const char16_t unit : units) {
-            if (i >= cells.size()) {
+            if (i >= room) {
                 break;
             }
             if ((unit >> 8) == 0) {
-                WriteCell(cells[i], unit, HalfMarker::Whole, attribute);
+                write(i, unit, HalfMarker::Whole);
                 changed = ++i;
                 continue;
             }
-            WriteCell(cells[i], static_cast<std::uint16_t>(unit >> 8), HalfMarker::First,
-                      attribute);
+            write(i, static_cast<std::uint16_t>(unit >> 8), HalfMarker::First);
             changed = i + 1;
-            if (i + 1 >= cells.size()) {
+            if (i + 1 >= room) {
                 break;
             }
-            WriteCell(cells[i + 1], static_cast<std::uint16_t>(unit & 0xFF), HalfMarker::Second,
-                      attribute);
+            write(i + 1, static_cast<std::uint16_t>(unit & 0xFF), HalfMarker::Second);
             i += 2;
             changed = i;
         }
         // How many cells a text covers shows only as it is written, so its run is recorded
-        // here, once, rather than through ChangeRunLocked.
-        damage_.AddRange(start, start + static_cast<std::int64_t>(changed));
-        n = start + static_cast<std::int64_t>(i);
-    }
-    MakeWholeLocked(n, HalfMarker::Second);
-    return n;
+        // here, once, rather than through FillRunLocked.
+        const auto at = static_cast<std::int64_t>(first);
+        damage_.AddRange(at, at + static_cast<std::int64_t>(changed));
+        return i;
+    });
+}
+
+void CDosScreen::WriteBytesLocked(std::int64_t start, std::span<const std::uint8_t> bytes,
+                                  int attribute) {
+    WriteTextLocked(start, [&](std::size_t first) {
+        const std::size_t count = std::min(bytes.size(), codes_.size() - first);
+        CellBlocks::Widen(codes_.data() + first, bytes.data(), count);
+        CellBlocks::Fill(halves_.data() + first, count, HalfMarker::Whole);
+        if (attribute != kKeepAttribute) {
+            CellBlocks::Fill(attributes_.data() + first, count, attribute);
+        }
+        const auto at = static_cast<std::int64_t>(first);
+        damage_.AddRange(at, at + static_cast<std::int64_t>(count));
+        return count;
+    });
 }
 
 void CDosScreen::SetRunLocked(std::int64_t column, std::int64_t row, std::uint8_t character,
                               int attribute, std::int64_t count) {
     const std::int64_t start = CellNumber(column, row);
     const std::int64_t first = std::max<std::int64_t>(start, 0);
-    const std::int64_t last = std::min<std::int64_t>(start + std::max<std::int64_t>(count, 0),
-                                                     static_cast<std::int64_t>(store_.size()));
+    const std::int64_t last =
+        std::min<std::int64_t>(start + std::max<std::int64_t>(count, 0), StoreSize());
     if (first >= last) {
         return;
     }
-    const std::span<CCellChar> run = ChangeRunLocked(first, last);
     // Character 0 recolours a region without touching what it shows.
     if (character == 0) {
-        for (CCellChar& cell : run) {
-            cell.attribute = attribute;
-        }
+        damage_.AddRange(first, last);
+        CellBlocks::Fill(attributes_.data() + first, static_cast<std::size_t>(last - first),
+                         attribute);
         return;
     }
-    for (CCellChar& cell : run) {
-        SetWholeCell(cell, character, attribute);
-    }
+    FillRunLocked(first, last, character, attribute);
 }
 
 bool CDosScreen::SetCellLocked(std::int64_t column, std::int64_t row, std::uint16_t code,
@@ -285,7 +303,7 @@ bool CDosScreen::SetCellLocked(std::int64_t column, std::int64_t row, std::uint1
         return false;
     }
     const std::int64_t n = CellNumber(column, row);
-    ChangeCellLocked(n, [&](CCellChar& cell) { SetWholeCell(cell, code, attribute); });
+    SetWholeCellLocked(static_cast<int>(column), static_cast<int>(row), code, attribute);
     MakeWholeLocked(n - 1, HalfMarker::First);
     MakeWholeLocked(n + 1, HalfMarker::Second);
     return true;
@@ -296,8 +314,7 @@ void CDosScreen::PutTableCellLocked(std::int64_t column, std::int64_t row, std::
     if (!IsValidPosition(column, row)) {
         return;
     }
-    ChangeCellLocked(CellNumber(column, row),
-                     [&](CCellChar& cell) { SetWholeCell(cell, code, attribute); });
+    SetWholeCellLocked(static_cast<int>(column), static_cast<int>(row), code, attribute);
 }
 
 void CDosScreen::FillAreaLocked(std::int64_t column, std::int64_t row, std::int64_t width,
@@ -349,29 +366,47 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
                                                     : pieces[kInnerHorizontal];
         const std::int64_t y = rowLine(i);
         if (y >= 0 && y < rows_ && left <= lastColumn) {
-            for (CCellChar& cell :
-                 ChangeRunLocked(CellNumber(left, y), CellNumber(lastColumn, y) + 1)) {
-                SetWholeCell(cell, code, line);
-            }
+            FillRunLocked(CellNumber(left, y), CellNumber(lastColumn, y) + 1, code, line);
         }
     }
-    for (std::int64_t j = 0; j <= columnBands; ++j) {
-        const std::uint16_t code = !bevel || j == 0   ? pieces[kVertical]
-                                   : j == columnBands ? pieces[kRightEdge]
-                                                      : pieces[kInnerVertical];
-        const std::int64_t x = colLine(j);
-        for (std::int64_t y = top; y <= lastRow && x >= 0 && x < columns_; ++y) {
-            PutTableCellLocked(x, y, code, line);
+    // Vertical dividers row by row, so that cells written one after another lie close together
+    // in the store; where two dividers fall on one column the later one still wins. A row's
+    // divider cells are damaged as the one span that recording them one by one would widen to.
+    const auto bandCount = static_cast<std::size_t>(columnBands) + 1;
+    std::array<std::int64_t, kMaxTableBands + 1> dividerColumns{};
+    std::array<std::uint16_t, kMaxTableBands + 1> dividerCodes{};
+    std::int64_t firstShown = columns_;
+    std::int64_t lastShown = -1;
+    for (std::size_t j = 0; j < bandCount; ++j) {
+        const auto band = static_cast<std::int64_t>(j);
+        const std::int64_t x = colLine(band);
+        dividerColumns[j] = x;
+        dividerCodes[j] = !bevel || band == 0   ? pieces[kVertical]
+                          : band == columnBands ? pieces[kRightEdge]
+                                                : pieces[kInnerVertical];
+        if (x >= 0 && x < columns_) {
+            firstShown = std::min(firstShown, x);
+            lastShown = std::max(lastShown, x);
         }
+    }
+    for (std::int64_t y = top; y <= lastRow && firstShown <= lastShown; ++y) {
+        for (std::size_t j = 0; j < bandCount; ++j) {
+            const std::int64_t x = dividerColumns[j];
+            if (x >= 0 && x < columns_) {
+                StoreWholeLocked(static_cast<std::size_t>(CellNumber(x, y)), dividerCodes[j], line);
+            }
+        }
+        damage_.AddSpan(static_cast<int>(y), static_cast<int>(firstShown),
+                        static_cast<int>(lastShown) + 1);
     }
 
     PutTableCellLocked(left, top, pieces[kTopLeft], line);
     PutTableCellLocked(right, top, pieces[kTopRight], line);
     PutTableCellLocked(left, bottom, pieces[kBottomLeft], line);
     PutTableCellLocked(right, bottom, pieces[kBottomRight], line);
-    for (std::int64_t j = 1; j < columnBands; ++j) {
-        PutTableCellLocked(colLine(j), top, pieces[kTopJunction], line);
-        PutTableCellLocked(colLine(j), bottom, pieces[kBottomJunction], line);
+    for (std::size_t j = 1; j + 1 < bandCount; ++j) {
+        PutTableCellLocked(dividerColumns[j], top, pieces[kTopJunction], line);
+        PutTableCellLocked(dividerColumns[j], bottom, pieces[kBottomJunction], line);
     }
     for (std::int64_t i = 1; i < rowBands; ++i) {
         PutTableCellLocked(left, rowLine(i), pieces[kLeftJunction], line);
@@ -379,8 +414,8 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
     }
     for (std::int64_t i = 1; i < rowBands; ++i) {
         const std::int64_t y = rowLine(i);
-        for (std::int64_t j = 1; j < columnBands && y >= 0 && y < rows_; ++j) {
-            PutTableCellLocked(colLine(j), y, pieces[kCross], line);
+        for (std::size_t j = 1; j + 1 < bandCount && y >= 0 && y < rows_; ++j) {
+            PutTableCellLocked(dividerColumns[j], y, pieces[kCross], line);
         }
     }
 
@@ -410,18 +445,18 @@ void CDosScreen::InvalidateCellsLocked(std::int64_t column, std::int64_t row, st
                                        std::int64_t height, Repaint& repaint) const {
     const std::int64_t endColumn = column + width;
     const std::int64_t endRow = row + height;
-    repaint.Add(PixelRect::FromEdges(layout_.X(column), layout_.Y(row),
-                                     layout_.X(endColumn) + layout_.CellWidth(endColumn),
-                                     layout_.Y(endRow) + layout_.CellHeight(endRow)));
+    repaint.Add(PixelRect::FromEdges(edges_.Left(column), edges_.Top(row), edges_.Right(endColumn),
+                                     edges_.Bottom(endRow)));
 }
 
 void CDosScreen::LayOutLocked(const PixelRect& client) {
     if (!layout_.LayOut(client, columns_, rows_)) {
         return;
     }
+    edges_.Update(layout_);
     for (int row = 0; row < rows_; ++row) {
         for (int column = 0; column < columns_; ++column) {
-            store_[static_cast<std::size_t>(CellNumber(column, row))].rect =
+            rects_[static_cast<std::size_t>(CellNumber(column, row))] =
                 layout_.CellRect(column, row);
         }
     }
@@ -435,8 +470,7 @@ ScreenSnapshot CDosScreen::SnapshotLocked() const {
     const auto visible = static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_);
     snapshot.cells.reserve(visible);
     for (std::size_t n = 0; n < visible; ++n) {
-        const CCellChar& cell = store_[n];
-        snapshot.cells.push_back({cell.code, cell.attribute, cell.half});
+        snapshot.cells.push_back({codes_[n], attributes_[n], halves_[n]});
     }
     return snapshot;
 }
@@ -445,10 +479,15 @@ int CDosScreen::PutText(int column, int row, std::span<const std::uint8_t> bytes
     const std::span<const std::uint8_t> text = bytes.first(std::min(bytes.size(), kMaxTextBytes));
     // Only the decoded units are read; clearing the area first would cost as much as decoding.
     std::array<char16_t, kMaxTextBytes> units;
-    const std::size_t count = CUnicodeConverter::DecodeText(units, text);
+    const bool decodesToItself = CUnicodeConverter::DecodesToItself(text);
+    const std::size_t count = decodesToItself ? 0 : CUnicodeConverter::DecodeText(units, text);
     return Change([&](Repaint& repaint) {
         const std::int64_t start = CellNumber(column, row);
-        WriteUnitsLocked(start, std::span<const char16_t>(units).first(count), attribute);
+        if (decodesToItself) {
+            WriteBytesLocked(start, text, attribute);
+        } else {
+            WriteUnitsLocked(start, std::span<const char16_t>(units).first(count), attribute);
+        }
         const std::int64_t gridCells = static_cast<std::int64_t>(columns_) * rows_;
         const std::int64_t cellsLeft = std::max<std::int64_t>(gridCells - start, 0);
         const std::int64_t width = std::min<std::int64_t>(text.size(), cellsLeft);
@@ -525,9 +564,7 @@ void CDosScreen::SetRun(int column, int row, std::uint8_t character, int attribu
 
 void CDosScreen::ClearStore(int attribute) {
     std::lock_guard lock(mutex_);
-    for (CCellChar& cell : ChangeRunLocked(0, static_cast<std::int64_t>(store_.size()))) {
-        SetWholeCell(cell, kSpace, attribute);
-    }
+    FillRunLocked(0, StoreSize(), kSpace, attribute);
     fillAttribute_ = attribute;
 }
 
@@ -644,10 +681,11 @@ CellLayout CDosScreen::Layout() const {
 
 std::optional<CCellChar> CDosScreen::StoreCell(int cellNumber) const {
     std::lock_guard lock(mutex_);
-    if (cellNumber < 0 || static_cast<std::size_t>(cellNumber) >= store_.size()) {
+    if (!InStore(cellNumber)) {
         return std::nullopt;
     }
-    return store_[static_cast<std::size_t>(cellNumber)];
+    const auto n = static_cast<std::size_t>(cellNumber);
+    return CCellChar{codes_[n], attributes_[n], halves_[n], rects_[n]};
 }
 
 } // namespace qx44

@@ -2,6 +2,7 @@
 
 #include "core/screen/CCellChar.h"
 #include "core/screen/CellDamage.h"
+#include "core/screen/CellEdges.h"
 #include "core/screen/CellLayout.h"
 #include "core/screen/CellPosition.h"
 #include "core/screen/PixelRect.h"
@@ -110,21 +111,29 @@ private:
     static void Deliver(const Repaint& repaint);
     std::optional<PixelRect> ClientIfWindowExists() const;
 
-    const CCellChar* CellLocked(std::int64_t cellNumber) const;
-    // Every change of a cell goes through here or ChangeRunLocked (a text records its run
-    // itself), so the cells a write changed are the ones asked to be repainted. False, with nothing
-    // changed, for a number outside the store.
-    template <typename Edit> bool ChangeCellLocked(std::int64_t cellNumber, Edit&& edit);
-    // The cells first up to end, which must lie in the store, recorded as changed for the
-    // caller to write: a run costs one damage record, not one per cell.
-    std::span<CCellChar> ChangeRunLocked(std::int64_t first, std::int64_t end);
+    std::int64_t StoreSize() const;
+    bool InStore(std::int64_t cellNumber) const;
+    // Every writer records the cells it changed as damage (a run or a row of table dividers
+    // once, not cell by cell), so the cells a write changed are the ones asked to be repainted.
+    // Only for a valid position, which always lies in the store.
+    void SetWholeCellLocked(int column, int row, std::uint16_t code, int attribute);
+    // The cell's fields alone, for a caller that records the damage itself.
+    void StoreWholeLocked(std::size_t cellNumber, std::uint16_t code, int attribute);
+    // The cells first up to end, which must lie in the store, made whole with one code and one
+    // attribute: a run costs one damage record, not one per cell.
+    void FillRunLocked(std::int64_t first, std::int64_t end, std::uint16_t code, int attribute);
     void MakeWholeLocked(std::int64_t cellNumber, HalfMarker half);
     std::int64_t CellNumber(std::int64_t column, std::int64_t row) const;
     bool IsValidPosition(std::int64_t column, std::int64_t row) const;
     bool GridFits(int columns, int rows) const;
 
+    // The writing rule around `write`, which fills cells from `start` on (called only when that
+    // lies in the store) and returns how many it advanced; returns the cell after the text.
+    template <typename Write> std::int64_t WriteTextLocked(std::int64_t start, Write&& write);
     std::int64_t WriteUnitsLocked(std::int64_t start, std::span<const char16_t> units,
                                   int attribute);
+    // Text whose every byte is one cell of its own value, written as one run.
+    void WriteBytesLocked(std::int64_t start, std::span<const std::uint8_t> bytes, int attribute);
     void SetRunLocked(std::int64_t column, std::int64_t row, std::uint8_t character, int attribute,
                       std::int64_t count);
     bool SetCellLocked(std::int64_t column, std::int64_t row, std::uint16_t code, int attribute);
@@ -151,8 +160,15 @@ private:
     int fillAttribute_ = 0;
     const int capacityColumns_;
     const int capacityRows_;
-    std::vector<CCellChar> store_;
+    // The cell store, one array per field, so that a write touches only the fields it changes.
+    std::vector<std::uint16_t> codes_;
+    std::vector<std::int32_t> attributes_;
+    std::vector<HalfMarker> halves_;
+    // Where the last layout placed each cell; only the layout writes it.
+    std::vector<PixelRect> rects_;
     CellLayout layout_;
+    // The edges of layout_, for the repaint request of every write.
+    CellEdges edges_;
     // Changed cells not yet asked to be repainted; they go with the next repaint request, since
     // some writes ask for none of their own.
     CellDamage damage_;

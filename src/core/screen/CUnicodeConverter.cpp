@@ -1,6 +1,7 @@
 #include "core/screen/CUnicodeConverter.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace qx44 {
 
@@ -137,6 +138,41 @@ std::u16string CUnicodeConverter::DecodeText(std::span<const std::uint8_t> bytes
     std::u16string out(bytes.size(), u'\0');
     out.resize(DecodeText(out, bytes));
     return out;
+}
+
+bool CUnicodeConverter::DecodesToItself(std::span<const std::uint8_t> bytes) {
+    constexpr std::size_t kWord = sizeof(std::uint64_t);
+    constexpr std::uint64_t kTopBits = 0x8080808080808080;
+    const auto word = [&](std::size_t at) {
+        std::uint64_t x = 0;
+        std::memcpy(&x, bytes.data() + at, kWord);
+        return x;
+    };
+    // Most host text is ASCII, which one OR per eight bytes shows.
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (; i + kWord <= bytes.size(); i += kWord) {
+        any |= word(i);
+    }
+    for (std::size_t k = i; k < bytes.size(); ++k) {
+        any |= bytes[k];
+    }
+    if ((any & kTopBits) == 0) {
+        return true;
+    }
+    // A lead byte is 0xC0 to 0xF7: its top two bits are set and not all of its top five. Each
+    // byte's verdict lands in its own top bit (a shift by up to four moves no bit into another
+    // byte's top bit).
+    for (i = 0; i + kWord <= bytes.size(); i += kWord) {
+        const std::uint64_t x = word(i);
+        const std::uint64_t topTwo = x & (x << 1);
+        const std::uint64_t topFive = topTwo & (x << 2) & (x << 3) & (x << 4);
+        if ((topTwo & ~topFive & kTopBits) != 0) {
+            return false;
+        }
+    }
+    return std::none_of(bytes.begin() + static_cast<std::ptrdiff_t>(i), bytes.end(),
+                        [](std::uint8_t b) { return b >= 0xC0 && b <= 0xF7; });
 }
 
 char16_t CUnicodeConverter::DecodeSequence(std::span<const std::uint8_t> sequence) {

@@ -17,6 +17,9 @@ public:
     // Writes at most out.size() codes and returns how many were written.
     static std::size_t DecodeText(std::span<char16_t> out, std::span<const std::uint8_t> bytes);
     static std::u16string DecodeText(std::span<const std::uint8_t> bytes);
+    // True when DecodeText would give every byte back as a code of its own value, because no
+    // byte could start a sequence; such text needs no decoding.
+    static bool DecodesToItself(std::span<const std::uint8_t> bytes);
 
     // The first UTF-16 unit of the converted sequence, or 0 when the conversion gives nothing.
     // A code point above U+FFFF therefore yields its high surrogate alone.

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/screen/CellLayout.h"
+#include "core/screen/CellEdges.h"
 #include "core/screen/PixelRect.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace qx44 {
@@ -19,14 +19,20 @@ public:
     void SetGrid(int columns, int rows);
 
     void Add(std::int64_t cellNumber);
+    // Columns left up to, not including, right of one grid row, all of which must lie in the
+    // grid; no division needed.
+    void AddSpan(int row, int left, int right) {
+        Widen(static_cast<std::size_t>(row), left, right);
+    }
     // Cells first up to, not including, end.
     void AddRange(std::int64_t first, std::int64_t end);
     void AddAll();
     void Clear();
 
-    // The pixels of `layout` that the damaged rows' spans cover, united into one rectangle;
-    // the damage is forgotten. Costs nothing on the heap, since it runs once per host message.
-    std::optional<PixelRect> Take(const CellLayout& layout);
+    // Unites the pixels that the damaged rows' spans cover in the layout of `edges` into `area`
+    // and forgets the damage. Runs once per host message, so it costs nothing on the heap and
+    // hands back no optional, which would go through memory.
+    void TakeInto(PixelRect& area, const CellEdges& edges);
 
 private:
     struct Span {
@@ -34,7 +40,22 @@ private:
         int right = 0; // exclusive; no damage while right <= left
     };
 
-    void Widen(std::size_t row, int left, int right);
+    // In the header, because every single changed cell comes through here.
+    void Widen(std::size_t row, int left, int right) {
+        Span& span = rows_[row];
+        if (span.right <= span.left) {
+            span = {left, right};
+        } else {
+            span = {std::min(span.left, left), std::max(span.right, right)};
+        }
+        if (endRow_ <= firstRow_) {
+            firstRow_ = row;
+            endRow_ = row + 1;
+        } else {
+            firstRow_ = std::min(firstRow_, row);
+            endRow_ = std::max(endRow_, row + 1);
+        }
+    }
 
     int columns_ = 0;
     std::vector<Span> rows_;

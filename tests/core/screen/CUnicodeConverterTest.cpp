@@ -36,6 +36,13 @@ TEST(UnicodeConverter, EveryByteValueBelongsToItsClass) {
             if (row.keepsItsValue) {
                 EXPECT_EQ(codes, (std::u16string{static_cast<char16_t>(b), 0x80, 0x80, 0x80}));
             }
+            // Longer text is tested a word at a time: the byte in every place of two words and
+            // of the tail behind them.
+            for (std::size_t at = 0; at < 19; ++at) {
+                std::vector<std::uint8_t> text(19, 'x');
+                text[at] = static_cast<std::uint8_t>(b);
+                ASSERT_EQ(CUnicodeConverter::DecodesToItself(text), row.keepsItsValue) << at;
+            }
         }
     }
 }
