@@ -54,6 +54,7 @@ QtScreenPainter::QtScreenPainter(QPainter& painter, GlyphCache& glyphs, QImage& 
 }
 
 void QtScreenPainter::FillRect(const PixelRect& rect, RgbColor colour) {
+    Flush();
     if (!rect.IsEmpty()) {
         painter_.fillRect(QRect(rect.left, rect.top, rect.Width(), rect.Height()),
                           ToQColor(colour));
@@ -61,6 +62,7 @@ void QtScreenPainter::FillRect(const PixelRect& rect, RgbColor colour) {
 }
 
 void QtScreenPainter::Line(PixelPoint from, PixelPoint to, RgbColor colour) {
+    Flush();
     // The screen painter draws only horizontal and vertical lines.
     if (from.x == to.x) {
         const auto [top, length] = Covered(from.y, to.y);
@@ -72,6 +74,7 @@ void QtScreenPainter::Line(PixelPoint from, PixelPoint to, RgbColor colour) {
 }
 
 void QtScreenPainter::Glyph(const PixelRect& cell, char16_t code, RgbColor colour) {
+    Flush();
     const GlyphCache::Glyph& glyph = glyphs_.Get(code, qRgb(colour.red, colour.green, colour.blue));
     if (glyph.blank) {
         return;
@@ -90,10 +93,24 @@ void QtScreenPainter::GlyphOnBackground(const PixelRect& cell, char16_t code,
         Glyph(cell, code, colour);
         return;
     }
+    // The cells gathered so far hold tiles that a new one may take the place of.
+    if (glyphs_.TilesFull()) {
+        Flush();
+    }
     const GlyphCache::TilePixels tile =
         glyphs_.Tile(code, qRgb(colour.red, colour.green, colour.blue),
                      qRgb(background.red, background.green, background.blue),
                      QSize(cell.Width(), cell.Height()));
+    if (clip_.empty() && Inside(cell, bounds_) == cell) {
+        if (pendingCount_ == kMaxPending ||
+            (pendingCount_ != 0 &&
+             (cell.top != pending_[0].cell.top || cell.bottom != pending_[0].cell.bottom))) {
+            Flush();
+        }
+        pending_[pendingCount_++] = {tile, cell};
+        return;
+    }
+    Flush();
     if (clip_.empty()) {
         Copy(tile, cell, bounds_);
         return;
@@ -101,6 +118,23 @@ void QtScreenPainter::GlyphOnBackground(const PixelRect& cell, char16_t code,
     for (const QRect& clip : clip_) {
         Copy(tile, cell,
              Inside(bounds_, {clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1}));
+    }
+}
+
+void QtScreenPainter::Flush() {
+    const std::span<const PendingCell> cells(pending_.data(), pendingCount_);
+    pendingCount_ = 0;
+    if (cells.empty()) {
+        return;
+    }
+    const int top = cells.front().cell.top;
+    const int bottom = cells.front().cell.bottom;
+    for (int band = top; band < bottom; band += kBandLines) {
+        const PixelRect lines{bounds_.left, band, bounds_.right,
+                              std::min(band + kBandLines, bottom)};
+        for (const PendingCell& pending : cells) {
+            Copy(pending.tile, pending.cell, lines);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QRect>
 #include <QtGlobal>
+#include <array>
 #include <span>
 
 class QImage;
@@ -23,6 +24,7 @@ public:
     // image as a whole cell, which is what a full screen of text spends its time on.
     QtScreenPainter(QPainter& painter, GlyphCache& glyphs, QImage& image,
                     std::span<const QRect> clip);
+    ~QtScreenPainter() override { Flush(); }
     QtScreenPainter(const QtScreenPainter&) = delete;
     QtScreenPainter& operator=(const QtScreenPainter&) = delete;
 
@@ -34,6 +36,17 @@ public:
     bool DrawsWholeCells() const override { return bits_ != nullptr; }
 
 private:
+    // Whole cells of one row are gathered and copied across the row in bands of lines: a tall
+    // cell copied top to bottom strides over more lines than the cache keeps, and one line at a
+    // time across the row reads every tile in pieces. A cell of a small grid is one band.
+    struct PendingCell {
+        GlyphCache::TilePixels tile;
+        PixelRect cell;
+    };
+    static constexpr std::size_t kMaxPending = 256;
+    static constexpr int kBandLines = 24;
+
+    void Flush();
     void Copy(const GlyphCache::TilePixels& tile, const PixelRect& cell, const PixelRect& clip);
 
     QPainter& painter_;
@@ -43,6 +56,8 @@ private:
     qsizetype stride_ = 0;
     PixelRect bounds_;
     std::span<const QRect> clip_;
+    std::array<PendingCell, kMaxPending> pending_;
+    std::size_t pendingCount_ = 0;
 };
 
 } // namespace qx44
