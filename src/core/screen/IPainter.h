@@ -21,9 +21,10 @@ public:
     // cell's edges.
     virtual void Glyph(const PixelRect& cell, char16_t code, RgbColor colour) = 0;
     // The same glyph on a cell that holds only its background so far, so a surface may draw
-    // cell and glyph together in one go; the pixels are those of Glyph.
-    virtual void GlyphOnBackground(const PixelRect& cell, char16_t code, RgbColor colour,
-                                   RgbColor background) {
+    // cell and glyph together in one go; the pixels are those of Glyph. Called for nearly every
+    // cell, so the colours come by reference: passing three-byte values packs them anew per call.
+    virtual void GlyphOnBackground(const PixelRect& cell, char16_t code, const RgbColor& colour,
+                                   const RgbColor& background) {
         static_cast<void>(background);
         Glyph(cell, code, colour);
     }

@@ -29,21 +29,30 @@ void ScreenPainter::Paint(const ScreenSnapshot& screen, IPainter& painter) {
 
 void ScreenPainter::Paint(const ScreenSnapshot& screen, IPainter& painter, const PixelRect& area) {
     const CellLayout& layout = screen.layout;
-    std::vector<Piece> pieces(static_cast<std::size_t>(std::max(screen.columns, 0)));
+    const auto columns = static_cast<std::size_t>(std::max(screen.columns, 0));
+    std::vector<Piece> pieces(columns);
+    // Every row's cells share the columns' edges, worked out once instead of once per cell.
+    std::vector<std::int64_t> edges(columns + 1);
+    for (std::size_t column = 0; column <= columns; ++column) {
+        edges[column] = layout.X(static_cast<std::int64_t>(column));
+    }
     for (int row = 0; row < screen.rows; ++row) {
         const std::int64_t top = layout.Y(row) - kReach;
         const std::int64_t bottom = layout.Y(row) + layout.CellHeight(row) + kReach;
         if (bottom <= area.top || top >= area.bottom) {
             continue;
         }
-        PlanRow(screen, row, pieces);
+        PlanRow(screen, row, edges, pieces);
         PaintBackgrounds(screen, row, pieces, painter);
         PaintGlyphs(screen, row, pieces, painter);
     }
 }
 
-void ScreenPainter::PlanRow(const ScreenSnapshot& screen, int row, std::span<Piece> pieces) {
+void ScreenPainter::PlanRow(const ScreenSnapshot& screen, int row,
+                            std::span<const std::int64_t> edges, std::span<Piece> pieces) {
     const std::size_t first = static_cast<std::size_t>(row) * screen.columns;
+    const std::int64_t top = screen.layout.Y(row);
+    const std::int64_t bottom = top + screen.layout.CellHeight(row);
     // A line piece may draw a pixel into the cell to its right; until then a cell holds only
     // its background, which the surface may draw together with the glyph.
     bool lineOnLeft = false;
@@ -51,7 +60,7 @@ void ScreenPainter::PlanRow(const ScreenSnapshot& screen, int row, std::span<Pie
         const std::size_t n = first + column;
         const ScreenSnapshot::Cell& cell = screen.cells[n];
         Piece& piece = pieces[column];
-        piece.cell = screen.layout.CellRect(column, row);
+        piece.cell = PixelRect::FromEdges(edges[column], top, edges[column + 1], bottom);
         piece.kind = Piece::Kind::Nothing;
         const bool onBackground = !std::exchange(lineOnLeft, false);
         if (cell.half == HalfMarker::Second) {
@@ -131,9 +140,18 @@ void ScreenPainter::PaintBackgrounds(const ScreenSnapshot& screen, int row,
 void ScreenPainter::PaintGlyphs(const ScreenSnapshot& screen, int row,
                                 std::span<const Piece> pieces, IPainter& painter) {
     const std::size_t first = static_cast<std::size_t>(row) * screen.columns;
+    // Neighbouring cells mostly share their attribute, whose colours are then looked up once.
+    std::int32_t coloured = screen.columns > 0 ? ~screen.cells[first].attribute : 0;
+    RgbColor fore;
+    RgbColor back;
     for (int column = 0; column < screen.columns; ++column) {
         const Piece& piece = pieces[column];
         const std::int32_t attribute = screen.cells[first + column].attribute;
+        if (attribute != coloured) {
+            coloured = attribute;
+            fore = CVantor256Attr::ForeColor(attribute);
+            back = CVantor256Attr::BackColor(attribute);
+        }
         switch (piece.kind) {
         case Piece::Kind::Nothing:
             break;
@@ -141,13 +159,10 @@ void ScreenPainter::PaintGlyphs(const ScreenSnapshot& screen, int row,
             LineGlyphPainter::Paint(piece.code, piece.cell, attribute, painter);
             break;
         case Piece::Kind::Glyph:
-            painter.Glyph(piece.glyph, static_cast<char16_t>(piece.code),
-                          CVantor256Attr::ForeColor(attribute));
+            painter.Glyph(piece.glyph, static_cast<char16_t>(piece.code), fore);
             break;
         case Piece::Kind::WholeCell:
-            painter.GlyphOnBackground(piece.glyph, static_cast<char16_t>(piece.code),
-                                      CVantor256Attr::ForeColor(attribute),
-                                      CVantor256Attr::BackColor(attribute));
+            painter.GlyphOnBackground(piece.glyph, static_cast<char16_t>(piece.code), fore, back);
             break;
         }
     }

@@ -36,7 +36,9 @@ private:
         Kind kind = Kind::Nothing;
     };
 
-    static void PlanRow(const ScreenSnapshot& screen, int row, std::span<Piece> pieces);
+    // `edges` holds the left edge of every column and the grid's right edge after them.
+    static void PlanRow(const ScreenSnapshot& screen, int row, std::span<const std::int64_t> edges,
+                        std::span<Piece> pieces);
     static void PaintBackgrounds(const ScreenSnapshot& screen, int row,
                                  std::span<const Piece> pieces, IPainter& painter);
     static void PaintGlyphs(const ScreenSnapshot& screen, int row, std::span<const Piece> pieces,

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QRawFont>
 #include <QString>
+#include <algorithm>
+#include <utility>
 
 namespace qx44 {
 
@@ -69,7 +71,7 @@ void GlyphCache::SetFont(const QFont& font) {
 
 void GlyphCache::ForgetTiles() {
     tiles_.clear();
-    recentTiles_.fill({});
+    std::fill(tileSlots_.begin(), tileSlots_.end(), TileSlot{});
     tileBytes_ = 0;
 }
 
@@ -95,16 +97,12 @@ GlyphCache::TilePixels GlyphCache::Tile(char16_t code, QRgb colour, QRgb backgro
                       (std::uint64_t{background & 0xFFFFFFu} << 32) |
                           (std::uint64_t(size.width() & 0xFFFF) << 16) |
                           std::uint64_t(size.height() & 0xFFFF)};
-    RecentTile& recent = recentTiles_[RecentSlot(key)];
-    if (recent.pixels.bits != nullptr && recent.key == key) {
-        return recent.pixels;
+    if (2 * (tiles_.size() + 1) > tileSlots_.size()) {
+        GrowTileSlots();
     }
-    if (const auto found = tiles_.find(key); found != tiles_.end()) {
-        recent = {key, {found->second.constBits(), found->second.bytesPerLine()}};
-        return recent.pixels;
-    }
-    if (TilesFull()) {
-        ForgetTiles();
+    std::size_t slot = FindSlot(key);
+    if (tileSlots_[slot].pixels.bits != nullptr) {
+        return tileSlots_[slot].pixels;
     }
     QImage tile(size, QImage::Format_RGB32);
     tile.fill(background);
@@ -123,10 +121,35 @@ GlyphCache::TilePixels GlyphCache::Tile(char16_t code, QRgb colour, QRgb backgro
             }
         }
     }
+    if (TilesFull()) {
+        ForgetTiles();
+        slot = FindSlot(key);
+    }
     tileBytes_ += tile.sizeInBytes();
-    const QImage& made = tiles_.emplace(key, std::move(tile)).first->second;
-    recent = {key, {made.constBits(), made.bytesPerLine()}};
-    return recent.pixels;
+    const QImage& made = tiles_.emplace_back(std::move(tile));
+    tileSlots_[slot] = {key, {made.constBits(), made.bytesPerLine()}};
+    return tileSlots_[slot].pixels;
+}
+
+std::size_t GlyphCache::FindSlot(const TileKey& key) const {
+    const std::size_t mask = tileSlots_.size() - 1;
+    std::uint64_t spread = key.glyph * 0x9E3779B97F4A7C15ull ^ key.look * 0xC2B2AE3D27D4EB4Full;
+    spread ^= spread >> 32;
+    std::size_t slot = static_cast<std::size_t>(spread) & mask;
+    while (tileSlots_[slot].pixels.bits != nullptr && !(tileSlots_[slot].key == key)) {
+        slot = (slot + 1) & mask;
+    }
+    return slot;
+}
+
+void GlyphCache::GrowTileSlots() {
+    const std::vector<TileSlot> old = std::exchange(
+        tileSlots_, std::vector<TileSlot>(std::max(kFirstTileSlots, 2 * tileSlots_.size())));
+    for (const TileSlot& entry : old) {
+        if (entry.pixels.bits != nullptr) {
+            tileSlots_[FindSlot(entry.key)] = entry;
+        }
+    }
 }
 
 GlyphCache::Glyph GlyphCache::Render(char16_t code, QRgb colour) const {

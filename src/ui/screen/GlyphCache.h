@@ -4,10 +4,10 @@
 #include <QImage>
 #include <QPoint>
 #include <QRgb>
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <unordered_map>
+#include <vector>
 
 class QPainter;
 
@@ -77,33 +77,19 @@ private:
         std::uint64_t look = 0;  // background and size
         friend bool operator==(const TileKey&, const TileKey&) = default;
     };
-    struct TileHash {
-        // Spreads every bit of a key over the whole word (splitmix64's finaliser).
-        static std::uint64_t Mix(std::uint64_t x) {
-            x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-            x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-            return x ^ (x >> 31);
-        }
-        std::size_t operator()(const TileKey& key) const {
-            return static_cast<std::size_t>(Mix(key.glyph ^ Mix(key.look)));
-        }
-    };
-    std::unordered_map<TileKey, QImage, TileHash> tiles_;
-    // The tiles found last, by hash: a paint looks up every cell, and the map's nodes lie all
-    // over the heap; and a tile's pixels are kept with it, since asking the image costs calls.
-    struct RecentTile {
+    // The tiles themselves; a tile's pixels stay where they are when the list grows.
+    std::vector<QImage> tiles_;
+    // Every tile's pixels by key, open-addressed and at most half full, so that the lookup every
+    // cell of a paint makes is a probe or two in a table small enough to stay in the cache.
+    struct TileSlot {
         TileKey key;
         TilePixels pixels;
     };
-    static constexpr int kRecentTileBits = 12;
-    static constexpr std::size_t kRecentTiles = std::size_t{1} << kRecentTileBits;
-    // A cheaper spread than the map's for the slot, looked up for every cell of a paint.
-    static std::size_t RecentSlot(const TileKey& key) {
-        const std::uint64_t x =
-            key.glyph * 0x9E3779B97F4A7C15ull ^ key.look * 0xC2B2AE3D27D4EB4Full;
-        return static_cast<std::size_t>((x ^ (x >> 29)) >> (64 - kRecentTileBits));
-    }
-    std::array<RecentTile, kRecentTiles> recentTiles_{};
+    static constexpr std::size_t kFirstTileSlots = 1024;
+    // The slot of `key` in the table, or the free one where it belongs.
+    std::size_t FindSlot(const TileKey& key) const;
+    void GrowTileSlots();
+    std::vector<TileSlot> tileSlots_;
     qsizetype tileBytes_ = 0;
 };
 

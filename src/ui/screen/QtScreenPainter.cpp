@@ -20,6 +20,11 @@ std::pair<int, int> Covered(int from, int to) {
     return from <= to ? std::pair{from, to - from} : std::pair{to + 1, from - to};
 }
 
+PixelRect Inside(const PixelRect& rect, const PixelRect& bounds) {
+    return {std::max(rect.left, bounds.left), std::max(rect.top, bounds.top),
+            std::min(rect.right, bounds.right), std::min(rect.bottom, bounds.bottom)};
+}
+
 // A cell's line is a few dozen bytes: copied inline in 16-byte pieces, the last one
 // overlapping, since a library call per line costs more than the copy.
 void CopyLine(const uchar* from, uchar* to, std::size_t bytes) {
@@ -44,7 +49,7 @@ QtScreenPainter::QtScreenPainter(QPainter& painter, GlyphCache& glyphs, QImage& 
         image.format() == QImage::Format_ARGB32_Premultiplied) {
         bits_ = image.bits();
         stride_ = image.bytesPerLine();
-        bounds_ = image.rect();
+        bounds_ = {0, 0, image.width(), image.height()};
     }
 }
 
@@ -82,8 +87,8 @@ void QtScreenPainter::Glyph(const PixelRect& cell, char16_t code, RgbColor colou
     }
 }
 
-void QtScreenPainter::GlyphOnBackground(const PixelRect& cell, char16_t code, RgbColor colour,
-                                        RgbColor background) {
+void QtScreenPainter::GlyphOnBackground(const PixelRect& cell, char16_t code,
+                                        const RgbColor& colour, const RgbColor& background) {
     if (bits_ == nullptr) {
         Glyph(cell, code, colour);
         return;
@@ -92,59 +97,58 @@ void QtScreenPainter::GlyphOnBackground(const PixelRect& cell, char16_t code, Rg
     if (glyphs_.TilesFull()) {
         Flush();
     }
-    const QRect box(cell.left, cell.top, cell.Width(), cell.Height());
     const GlyphCache::TilePixels tile =
         glyphs_.Tile(code, qRgb(colour.red, colour.green, colour.blue),
-                     qRgb(background.red, background.green, background.blue), box.size());
-    if (clip_.empty()) {
-        Defer(tile, box);
+                     qRgb(background.red, background.green, background.blue),
+                     QSize(cell.Width(), cell.Height()));
+    if (clip_.empty() && Inside(cell, bounds_) == cell) {
+        if (pendingCount_ == kMaxPending ||
+            (pendingCount_ != 0 &&
+             (cell.top != pending_[0].cell.top || cell.bottom != pending_[0].cell.bottom))) {
+            Flush();
+        }
+        pending_[pendingCount_++] = {tile, cell};
         return;
     }
-    for (const QRect& clip : clip_) {
-        Copy(tile, box, clip);
-    }
-}
-
-void QtScreenPainter::Defer(const GlyphCache::TilePixels& tile, const QRect& cell) {
-    // Only a cell wholly inside the image, in the row being gathered, joins it.
-    if (!bounds_.contains(cell)) {
-        Flush();
+    Flush();
+    if (clip_.empty()) {
         Copy(tile, cell, bounds_);
         return;
     }
-    if (pendingCount_ == kMaxPending ||
-        (pendingCount_ != 0 && (cell.top() != pendingTop_ || cell.height() != pendingHeight_))) {
-        Flush();
+    for (const QRect& clip : clip_) {
+        Copy(tile, cell,
+             Inside(bounds_, {clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1}));
     }
-    pendingTop_ = cell.top();
-    pendingHeight_ = cell.height();
-    pending_[pendingCount_++] = {tile, cell.left(), cell.width()};
 }
 
 void QtScreenPainter::Flush() {
-    const std::span<PendingCell> cells(pending_.data(), pendingCount_);
+    const std::span<const PendingCell> cells(pending_.data(), pendingCount_);
     pendingCount_ = 0;
-    for (int line = 0; line < pendingHeight_ && !cells.empty(); ++line) {
-        uchar* to = bits_ + (pendingTop_ + line) * stride_;
-        for (const PendingCell& cell : cells) {
-            CopyLine(cell.tile.bits + line * cell.tile.stride,
-                     to + cell.left * qsizetype{sizeof(QRgb)},
-                     static_cast<std::size_t>(cell.width) * sizeof(QRgb));
+    if (cells.empty()) {
+        return;
+    }
+    const int top = cells.front().cell.top;
+    const int bottom = cells.front().cell.bottom;
+    for (int band = top; band < bottom; band += kBandLines) {
+        const PixelRect lines{bounds_.left, band, bounds_.right,
+                              std::min(band + kBandLines, bottom)};
+        for (const PendingCell& pending : cells) {
+            Copy(pending.tile, pending.cell, lines);
         }
     }
 }
 
-void QtScreenPainter::Copy(const GlyphCache::TilePixels& tile, const QRect& cell,
-                           const QRect& clip) {
-    const QRect part = cell & clip & bounds_;
-    if (part.isEmpty()) {
+void QtScreenPainter::Copy(const GlyphCache::TilePixels& tile, const PixelRect& cell,
+                           const PixelRect& clip) {
+    const PixelRect part = Inside(cell, clip);
+    if (part.IsEmpty()) {
         return;
     }
-    const auto bytes = static_cast<std::size_t>(part.width()) * sizeof(QRgb);
-    const uchar* from = tile.bits + (part.top() - cell.top()) * tile.stride +
-                        (part.left() - cell.left()) * qsizetype{sizeof(QRgb)};
-    uchar* to = bits_ + part.top() * stride_ + part.left() * qsizetype{sizeof(QRgb)};
-    for (int y = part.top(); y <= part.bottom(); ++y) {
+    const auto bytes = static_cast<std::size_t>(part.Width()) * sizeof(QRgb);
+    const uchar* from = tile.bits + (part.top - cell.top) * tile.stride +
+                        (part.left - cell.left) * qsizetype{sizeof(QRgb)};
+    uchar* to = bits_ + part.top * stride_ + part.left * qsizetype{sizeof(QRgb)};
+    for (int y = part.top; y < part.bottom; ++y) {
         CopyLine(from, to, bytes);
         from += tile.stride;
         to += stride_;

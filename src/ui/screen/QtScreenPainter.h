@@ -31,35 +31,33 @@ public:
     void FillRect(const PixelRect& rect, RgbColor colour) override;
     void Line(PixelPoint from, PixelPoint to, RgbColor colour) override;
     void Glyph(const PixelRect& cell, char16_t code, RgbColor colour) override;
-    void GlyphOnBackground(const PixelRect& cell, char16_t code, RgbColor colour,
-                           RgbColor background) override;
+    void GlyphOnBackground(const PixelRect& cell, char16_t code, const RgbColor& colour,
+                           const RgbColor& background) override;
     bool DrawsWholeCells() const override { return bits_ != nullptr; }
 
 private:
-    // Whole cells of one row, unclipped, are copied line by line across the row, so the image is
-    // written front to back instead of in one narrow column per cell.
+    // Whole cells of one row are gathered and copied across the row in bands of lines: a tall
+    // cell copied top to bottom strides over more lines than the cache keeps, and one line at a
+    // time across the row reads every tile in pieces. A cell of a small grid is one band.
     struct PendingCell {
         GlyphCache::TilePixels tile;
-        int left = 0;
-        int width = 0;
+        PixelRect cell;
     };
     static constexpr std::size_t kMaxPending = 256;
+    static constexpr int kBandLines = 24;
 
-    void Defer(const GlyphCache::TilePixels& tile, const QRect& cell);
     void Flush();
-    void Copy(const GlyphCache::TilePixels& tile, const QRect& cell, const QRect& clip);
+    void Copy(const GlyphCache::TilePixels& tile, const PixelRect& cell, const PixelRect& clip);
 
     QPainter& painter_;
     GlyphCache& glyphs_;
     // The image's pixels, taken once: asking the image for a line checks for sharing each time.
     uchar* bits_ = nullptr;
     qsizetype stride_ = 0;
-    QRect bounds_;
+    PixelRect bounds_;
     std::span<const QRect> clip_;
     std::array<PendingCell, kMaxPending> pending_;
     std::size_t pendingCount_ = 0;
-    int pendingTop_ = 0;
-    int pendingHeight_ = 0;
 };
 
 } // namespace qx44

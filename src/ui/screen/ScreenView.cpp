@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace qx44 {
 
@@ -30,7 +31,7 @@ ScreenView::ScreenView(CDosScreen& screen, IMessageBox& messages, QWidget* paren
     setAttribute(Qt::WA_NoSystemBackground);
     backing_ = QImage(size(), QImage::Format_RGB32);
     backing_.fill(Qt::black);
-    client_ = {0, 0, width(), height()};
+    SetClient(width(), height());
     screen_.SetSurface(this);
 }
 
@@ -38,9 +39,15 @@ ScreenView::~ScreenView() {
     screen_.SetSurface(nullptr);
 }
 
+void ScreenView::SetClient(int width, int height) {
+    clientSize_.store((std::uint64_t(static_cast<std::uint32_t>(width)) << 32) |
+                          static_cast<std::uint32_t>(height),
+                      std::memory_order_relaxed);
+}
+
 PixelRect ScreenView::ClientRect() const {
-    std::lock_guard lock(clientMutex_);
-    return client_;
+    const std::uint64_t size = clientSize_.load(std::memory_order_relaxed);
+    return {0, 0, static_cast<int>(size >> 32), static_cast<int>(size & 0xFFFFFFFFu)};
 }
 
 void ScreenView::InvalidateRect(const PixelRect& rect) {
@@ -102,9 +109,19 @@ void ScreenView::TakeRequests() {
     if (dirty_.rectCount() > ScreenRequests::kMaxAreaRects) {
         dirty_ = QRegion(dirty_.boundingRect());
     }
-    if (!dirty_.isEmpty()) {
-        update(dirty_);
+    if (dirty_.isEmpty()) {
+        return;
     }
+    // A paint the screen would refuse is not asked of Qt at all: it would only show the image
+    // again unchanged, which under a streaming host is most of the window's work. Leave given
+    // here is good for the paint it asks for.
+    if (isVisible() && !granted_) {
+        if (!MayPaint()) {
+            return;
+        }
+        granted_ = true;
+    }
+    update(dirty_);
 }
 
 void ScreenView::DrawPicture(ScreenRequests::Picture& picture) {
@@ -138,7 +155,7 @@ bool ScreenView::MayPaint() {
 }
 
 void ScreenView::paintEvent(QPaintEvent* event) {
-    if (!dirty_.isEmpty() && MayPaint()) {
+    if (!dirty_.isEmpty() && (std::exchange(granted_, false) || MayPaint())) {
         renderer_.Render(screen_, backing_, dirty_);
         pictures_ -= dirty_;
         const QRegion unseen = dirty_ - event->region();
@@ -160,10 +177,7 @@ void ScreenView::resizeEvent(QResizeEvent* event) {
         painter.drawImage(0, 0, backing_);
     }
     backing_ = std::move(resized);
-    {
-        std::lock_guard lock(clientMutex_);
-        client_ = {0, 0, width(), height()};
-    }
+    SetClient(width(), height());
     // A new size lays the grid out anew, which moves every cell.
     dirty_ = QRegion(backing_.rect());
     update();

@@ -10,7 +10,7 @@
 #include <QRegion>
 #include <QWidget>
 #include <atomic>
-#include <mutex>
+#include <cstdint>
 
 namespace qx44 {
 
@@ -67,6 +67,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    void SetClient(int width, int height);
     void Post(bool needed);
     // Asks the screen for leave to paint. A refused paint is made good when the hold that
     // refused it ends, even if the next batch has already taken the hold again: a host that
@@ -90,10 +91,13 @@ private:
     // A paint was refused and waits for its hold to end; RepaintHeld reports the end, from the
     // thread that held.
     bool refused_ = false;
+    // Leave to paint was given before the paint was asked of Qt.
+    bool granted_ = false;
     std::atomic<bool> refusingHoldEnded_{false};
 
-    mutable std::mutex clientMutex_;
-    PixelRect client_;
+    // The client area's width and height in one word, read by the receive thread for every
+    // message it handles, so without a lock.
+    std::atomic<std::uint64_t> clientSize_{0};
 };
 
 } // namespace qx44
