@@ -120,6 +120,8 @@ template <typename Operation> auto CDosScreen::Change(Operation&& operation) {
         auto outcome = operation(repaint);
         if (repaint.area) {
             damage_.TakeInto(*repaint.area, edges_);
+        } else if (repaint.cells) {
+            damage_.Clear();
         }
         return outcome;
     }();
@@ -443,6 +445,10 @@ void CDosScreen::SetGridSizeLocked(int columns, int rows, const std::optional<Pi
 
 void CDosScreen::InvalidateCellsLocked(std::int64_t column, std::int64_t row, std::int64_t width,
                                        std::int64_t height, Repaint& repaint) const {
+    repaint.cells = true;
+    if (repaint.surface == nullptr) {
+        return;
+    }
     const std::int64_t endColumn = column + width;
     const std::int64_t endRow = row + height;
     repaint.Add(PixelRect::FromEdges(edges_.Left(column), edges_.Top(row), edges_.Right(endColumn),

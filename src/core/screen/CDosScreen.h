@@ -102,6 +102,8 @@ private:
     struct Repaint {
         IScreenSurface* surface = nullptr;
         std::optional<PixelRect> area;
+        // Cells were asked to be repainted; without a surface no pixels are worked out for them.
+        bool cells = false;
         bool window = false;
 
         void Add(const PixelRect& rect) { area = area ? area->United(rect) : rect; }

@@ -5,63 +5,53 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <vector>
+#include <limits>
 
 namespace qx44 {
 
-// The cells of a grid that changed since the damage was last taken: one span of columns per
-// grid row, widened by every change. Changes are reported as store cell numbers, so a write that
-// runs on into the next row damages both rows, and a cell beyond the grid damages nothing.
+// The cells of a grid that changed since the damage was last taken, kept as the one rectangle of
+// cells that holds them all: taking the damage unites it into a single repaint rectangle anyway,
+// so recording it costs a few comparisons per write. Changes are reported as store cell numbers,
+// so a write that runs on into the next row damages both rows, and a cell beyond the grid
+// damages nothing.
 class CellDamage {
 public:
     // The grid that cell numbers refer to. What was recorded for the old grid no longer says
     // where anything is, so the whole new grid counts as damaged.
     void SetGrid(int columns, int rows);
 
-    void Add(std::int64_t cellNumber);
+    void Add(std::int64_t cellNumber) { AddRange(cellNumber, cellNumber + 1); }
     // Columns left up to, not including, right of one grid row, all of which must lie in the
     // grid; no division needed.
-    void AddSpan(int row, int left, int right) {
-        Widen(static_cast<std::size_t>(row), left, right);
-    }
+    void AddSpan(int row, int left, int right) { Widen(row, row + 1, left, right); }
     // Cells first up to, not including, end.
     void AddRange(std::int64_t first, std::int64_t end);
     void AddAll();
     void Clear();
 
-    // Unites the pixels that the damaged rows' spans cover in the layout of `edges` into `area`
-    // and forgets the damage. Runs once per host message, so it costs nothing on the heap and
-    // hands back no optional, which would go through memory.
+    // Unites the pixels that the damaged cells cover in the layout of `edges` into `area` and
+    // forgets the damage. Runs once per host message, so it hands back no optional, which would
+    // go through memory.
     void TakeInto(PixelRect& area, const CellEdges& edges);
 
 private:
-    struct Span {
-        int left = 0;
-        int right = 0; // exclusive; no damage while right <= left
-    };
+    static constexpr int kNone = std::numeric_limits<int>::max();
 
-    // In the header, because every single changed cell comes through here.
-    void Widen(std::size_t row, int left, int right) {
-        Span& span = rows_[row];
-        if (span.right <= span.left) {
-            span = {left, right};
-        } else {
-            span = {std::min(span.left, left), std::max(span.right, right)};
-        }
-        if (endRow_ <= firstRow_) {
-            firstRow_ = row;
-            endRow_ = row + 1;
-        } else {
-            firstRow_ = std::min(firstRow_, row);
-            endRow_ = std::max(endRow_, row + 1);
-        }
+    // Without a branch: no damage is an inverted rectangle, which any change replaces.
+    void Widen(int firstRow, int endRow, int left, int right) {
+        firstRow_ = std::min(firstRow_, firstRow);
+        endRow_ = std::max(endRow_, endRow);
+        left_ = std::min(left_, left);
+        right_ = std::max(right_, right);
     }
 
     int columns_ = 0;
-    std::vector<Span> rows_;
-    // The rows that may hold damage, so taking it visits only those.
-    std::size_t firstRow_ = 0;
-    std::size_t endRow_ = 0;
+    int rows_ = 0;
+    // Rows firstRow_ up to endRow_, columns left_ up to right_; nothing while endRow_ <= firstRow_.
+    int firstRow_ = kNone;
+    int endRow_ = -kNone;
+    int left_ = kNone;
+    int right_ = -kNone;
 };
 
 } // namespace qx44
