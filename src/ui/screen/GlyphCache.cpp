@@ -73,6 +73,7 @@ void GlyphCache::ForgetTiles() {
     tiles_.clear();
     std::fill(tileSlots_.begin(), tileSlots_.end(), TileSlot{});
     tileBytes_ = 0;
+    lastTile_ = {};
 }
 
 const GlyphCache::Glyph& GlyphCache::Get(char16_t code, QRgb colour) {
@@ -97,12 +98,16 @@ GlyphCache::TilePixels GlyphCache::Tile(char16_t code, QRgb colour, QRgb backgro
                       (std::uint64_t{background & 0xFFFFFFu} << 32) |
                           (std::uint64_t(size.width() & 0xFFFF) << 16) |
                           std::uint64_t(size.height() & 0xFFFF)};
+    if (lastTile_.pixels.bits != nullptr && lastTile_.key == key) {
+        return lastTile_.pixels;
+    }
     if (2 * (tiles_.size() + 1) > tileSlots_.size()) {
         GrowTileSlots();
     }
     std::size_t slot = FindSlot(key);
     if (tileSlots_[slot].pixels.bits != nullptr) {
-        return tileSlots_[slot].pixels;
+        lastTile_ = tileSlots_[slot];
+        return lastTile_.pixels;
     }
     QImage tile(size, QImage::Format_RGB32);
     tile.fill(background);
@@ -128,7 +133,8 @@ GlyphCache::TilePixels GlyphCache::Tile(char16_t code, QRgb colour, QRgb backgro
     tileBytes_ += tile.sizeInBytes();
     const QImage& made = tiles_.emplace_back(std::move(tile));
     tileSlots_[slot] = {key, {made.constBits(), made.bytesPerLine()}};
-    return tileSlots_[slot].pixels;
+    lastTile_ = tileSlots_[slot];
+    return lastTile_.pixels;
 }
 
 std::size_t GlyphCache::FindSlot(const TileKey& key) const {

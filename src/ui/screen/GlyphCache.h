@@ -90,6 +90,9 @@ private:
     std::size_t FindSlot(const TileKey& key) const;
     void GrowTileSlots();
     std::vector<TileSlot> tileSlots_;
+    // The tile asked for last: a run of equal cells, as a host's text often is, takes it again
+    // without a lookup. Empty (no pixels) when the tiles are forgotten.
+    TileSlot lastTile_;
     qsizetype tileBytes_ = 0;
 };
 

@@ -5,7 +5,9 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <utility>
 
 namespace qx44 {
 
@@ -27,8 +29,9 @@ PixelRect Inside(const PixelRect& rect, const PixelRect& bounds) {
 
 // A cell's line is a few dozen bytes: copied inline in 16-byte pieces, the last one
 // overlapping, since a library call per line costs more than the copy.
+constexpr std::size_t kPiece = 16;
+
 void CopyLine(const uchar* from, uchar* to, std::size_t bytes) {
-    constexpr std::size_t kPiece = 16;
     if (bytes < kPiece) {
         std::memcpy(to, from, bytes);
         return;
@@ -37,6 +40,54 @@ void CopyLine(const uchar* from, uchar* to, std::size_t bytes) {
         std::memcpy(to + i, from + i, kPiece);
     }
     std::memcpy(to + bytes - kPiece, from + bytes - kPiece, kPiece);
+}
+
+// The lines of a cell `kWidth` pixels wide: with the width known when compiled, each line is a
+// few vector moves in a row, without the loop over its pieces and the branches that end it.
+template <std::size_t kWidth>
+void CopyFixedLines(const uchar* from, qsizetype fromStride, uchar* to, qsizetype toStride,
+                    int lines) {
+    constexpr std::size_t kBytes = kWidth * sizeof(QRgb);
+    for (int y = 0; y < lines; ++y) {
+        if constexpr (kBytes < kPiece) {
+            std::memcpy(to, from, kBytes);
+        } else {
+            [&]<std::size_t... kPieces>(std::index_sequence<kPieces...>) {
+                (std::memcpy(to + kPieces * kPiece, from + kPieces * kPiece, kPiece), ...);
+            }
+            (std::make_index_sequence<kBytes / kPiece>{});
+            if constexpr (kBytes % kPiece != 0) {
+                std::memcpy(to + kBytes - kPiece, from + kBytes - kPiece, kPiece);
+            }
+        }
+        from += fromStride;
+        to += toStride;
+    }
+}
+
+using CopyLines = void (*)(const uchar* from, qsizetype fromStride, uchar* to, qsizetype toStride,
+                           int lines);
+
+// Cells up to this wide (an 80-column grid on a window 3840 pixels wide) take a copy of their own
+// width; wider ones are copied piece by piece.
+constexpr int kFixedWidths = 48;
+constexpr auto kFixedCopies = []<std::size_t... kWidths>(std::index_sequence<kWidths...>) {
+    return std::array<CopyLines, sizeof...(kWidths)>{&CopyFixedLines<kWidths + 1>...};
+}
+(std::make_index_sequence<kFixedWidths>{});
+
+void CopyCellLines(const uchar* from, qsizetype fromStride, uchar* to, qsizetype toStride,
+                   int width, int lines) {
+    if (width <= kFixedWidths) {
+        kFixedCopies[width - 1](from, fromStride, to, toStride, lines);
+        return;
+    }
+    const auto bytes = static_cast<std::size_t>(width) * sizeof(QRgb);
+    for (int y = 0; y < lines; ++y) {
+        CopyLine(from, to, bytes);
+        from += fromStride;
+        to += toStride;
+    }
 }
 
 } // namespace
@@ -127,13 +178,17 @@ void QtScreenPainter::Flush() {
     if (cells.empty()) {
         return;
     }
+    // The gathered cells share their top and bottom and lie inside the image, so a band's lines
+    // are the same for each of them.
     const int top = cells.front().cell.top;
     const int bottom = cells.front().cell.bottom;
     for (int band = top; band < bottom; band += kBandLines) {
-        const PixelRect lines{bounds_.left, band, bounds_.right,
-                              std::min(band + kBandLines, bottom)};
+        const int lines = std::min(kBandLines, bottom - band);
+        uchar* const line = bits_ + band * stride_;
         for (const PendingCell& pending : cells) {
-            Copy(pending.tile, pending.cell, lines);
+            CopyCellLines(pending.tile.bits + (band - top) * pending.tile.stride,
+                          pending.tile.stride, line + pending.cell.left * qsizetype{sizeof(QRgb)},
+                          stride_, pending.cell.Width(), lines);
         }
     }
 }
@@ -144,15 +199,10 @@ void QtScreenPainter::Copy(const GlyphCache::TilePixels& tile, const PixelRect& 
     if (part.IsEmpty()) {
         return;
     }
-    const auto bytes = static_cast<std::size_t>(part.Width()) * sizeof(QRgb);
     const uchar* from = tile.bits + (part.top - cell.top) * tile.stride +
                         (part.left - cell.left) * qsizetype{sizeof(QRgb)};
     uchar* to = bits_ + part.top * stride_ + part.left * qsizetype{sizeof(QRgb)};
-    for (int y = part.top; y < part.bottom; ++y) {
-        CopyLine(from, to, bytes);
-        from += tile.stride;
-        to += stride_;
-    }
+    CopyCellLines(from, tile.stride, to, stride_, part.Width(), part.Height());
 }
 
 } // namespace qx44

@@ -119,7 +119,12 @@ TEST_F(QtScreenPainterTest, AGlyphIsCentredInItsCell) {
 TEST_F(QtScreenPainterTest, AGlyphOnItsBackgroundLooksTheSameCopiedWhole) {
     const RgbColor fore{255, 255, 0};
     const RgbColor back{0, 0, 170};
-    const PixelRect cells[] = {{3, 4, 14, 24}, {14, 4, 26, 24}, {30, 30, 50, 50}};
+    // Cells of every sort of copy: narrower than one 16-byte move, a common width, wider than
+    // the widths with a copy of their own, taller than a band, cut by the image's edge.
+    image = QImage(120, 60, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    const PixelRect cells[] = {{3, 4, 14, 24},  {14, 4, 26, 24},  {30, 30, 50, 50},
+                               {50, 4, 53, 24}, {60, 4, 115, 58}, {115, 30, 135, 50}};
     Paint([&](IPainter& p) {
         for (const PixelRect& cell : cells) {
             p.FillRect(cell, back);
