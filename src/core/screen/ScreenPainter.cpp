@@ -28,17 +28,13 @@ void ScreenPainter::Paint(const ScreenSnapshot& screen, IPainter& painter) {
 }
 
 void ScreenPainter::Paint(const ScreenSnapshot& screen, IPainter& painter, const PixelRect& area) {
-    const CellLayout& layout = screen.layout;
-    const auto columns = static_cast<std::size_t>(std::max(screen.columns, 0));
-    std::vector<Piece> pieces(columns);
+    std::vector<Piece> pieces(static_cast<std::size_t>(std::max(screen.columns, 0)));
     // Every row's cells share the columns' edges, worked out once instead of once per cell.
-    std::vector<std::int64_t> edges(columns + 1);
-    for (std::size_t column = 0; column <= columns; ++column) {
-        edges[column] = layout.X(static_cast<std::int64_t>(column));
-    }
+    CellEdges edges(screen.columns, screen.rows);
+    edges.Update(screen.layout);
     for (int row = 0; row < screen.rows; ++row) {
-        const std::int64_t top = layout.Y(row) - kReach;
-        const std::int64_t bottom = layout.Y(row) + layout.CellHeight(row) + kReach;
+        const std::int64_t top = edges.Top(row) - kReach;
+        const std::int64_t bottom = edges.Bottom(row) + kReach;
         if (bottom <= area.top || top >= area.bottom) {
             continue;
         }
@@ -48,11 +44,11 @@ void ScreenPainter::Paint(const ScreenSnapshot& screen, IPainter& painter, const
     }
 }
 
-void ScreenPainter::PlanRow(const ScreenSnapshot& screen, int row,
-                            std::span<const std::int64_t> edges, std::span<Piece> pieces) {
+void ScreenPainter::PlanRow(const ScreenSnapshot& screen, int row, const CellEdges& edges,
+                            std::span<Piece> pieces) {
     const std::size_t first = static_cast<std::size_t>(row) * screen.columns;
-    const std::int64_t top = screen.layout.Y(row);
-    const std::int64_t bottom = top + screen.layout.CellHeight(row);
+    const std::int64_t top = edges.Top(row);
+    const std::int64_t bottom = edges.Bottom(row);
     // A line piece may draw a pixel into the cell to its right; until then a cell holds only
     // its background, which the surface may draw together with the glyph.
     bool lineOnLeft = false;
@@ -60,7 +56,7 @@ void ScreenPainter::PlanRow(const ScreenSnapshot& screen, int row,
         const std::size_t n = first + column;
         const ScreenSnapshot::Cell& cell = screen.cells[n];
         Piece& piece = pieces[column];
-        piece.cell = PixelRect::FromEdges(edges[column], top, edges[column + 1], bottom);
+        piece.cell = PixelRect::FromEdges(edges.Left(column), top, edges.Right(column), bottom);
         piece.kind = Piece::Kind::Nothing;
         const bool onBackground = !std::exchange(lineOnLeft, false);
         if (cell.half == HalfMarker::Second) {

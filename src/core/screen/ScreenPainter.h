@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/screen/CellEdges.h"
 #include "core/screen/IPainter.h"
 #include "core/screen/ScreenSnapshot.h"
 
@@ -36,8 +37,7 @@ private:
         Kind kind = Kind::Nothing;
     };
 
-    // `edges` holds the left edge of every column and the grid's right edge after them.
-    static void PlanRow(const ScreenSnapshot& screen, int row, std::span<const std::int64_t> edges,
+    static void PlanRow(const ScreenSnapshot& screen, int row, const CellEdges& edges,
                         std::span<Piece> pieces);
     static void PaintBackgrounds(const ScreenSnapshot& screen, int row,
                                  std::span<const Piece> pieces, IPainter& painter);
