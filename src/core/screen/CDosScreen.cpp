@@ -105,7 +105,7 @@ CDosScreen::CDosScreen(int capacityColumns, int capacityRows, int columns, int r
       capacityRows_(capacityRows),
       codes_(static_cast<std::size_t>(capacityColumns) * static_cast<std::size_t>(capacityRows)),
       attributes_(codes_.size()), halves_(codes_.size()), rects_(codes_.size()),
-      edges_(capacityColumns, capacityRows) {
+      edges_(layout_, capacityColumns, capacityRows) {
     damage_.SetGrid(columns_, rows_);
     ClearStore(clearAttribute);
     // A window's first paint covers everything.

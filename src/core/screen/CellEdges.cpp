@@ -2,10 +2,10 @@
 
 namespace qx44 {
 
-CellEdges::CellEdges(int columns, int rows)
+CellEdges::CellEdges(const CellLayout& layout, int columns, int rows)
     : left_(static_cast<std::size_t>(columns) + 1), right_(left_.size()),
       top_(static_cast<std::size_t>(rows) + 1), bottom_(top_.size()) {
-    Update(layout_);
+    Update(layout);
 }
 
 void CellEdges::Update(const CellLayout& layout) {

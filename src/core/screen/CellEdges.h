@@ -12,8 +12,8 @@ namespace qx44 {
 // from the layout, so every answer is the layout's own.
 class CellEdges {
 public:
-    // Tables for columns 0 to `columns` and rows 0 to `rows`.
-    CellEdges(int columns, int rows);
+    // The edges of `layout`, with tables for columns 0 to `columns` and rows 0 to `rows`.
+    CellEdges(const CellLayout& layout, int columns, int rows);
 
     // Call whenever the layout changed.
     void Update(const CellLayout& layout);

@@ -30,6 +30,12 @@ struct PixelRect {
                 std::max(bottom, other.bottom)};
     }
 
+    // Empty (IsEmpty) where the two do not overlap.
+    PixelRect Intersected(const PixelRect& other) const {
+        return {std::max(left, other.left), std::max(top, other.top), std::min(right, other.right),
+                std::min(bottom, other.bottom)};
+    }
+
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 
 private:

@@ -30,8 +30,7 @@ void ScreenPainter::Paint(const ScreenSnapshot& screen, IPainter& painter) {
 void ScreenPainter::Paint(const ScreenSnapshot& screen, IPainter& painter, const PixelRect& area) {
     std::vector<Piece> pieces(static_cast<std::size_t>(std::max(screen.columns, 0)));
     // Every row's cells share the columns' edges, worked out once instead of once per cell.
-    CellEdges edges(screen.columns, screen.rows);
-    edges.Update(screen.layout);
+    const CellEdges edges(screen.layout, screen.columns, screen.rows);
     for (int row = 0; row < screen.rows; ++row) {
         const std::int64_t top = edges.Top(row) - kReach;
         const std::int64_t bottom = edges.Bottom(row) + kReach;

@@ -10,9 +10,9 @@ namespace qx44 {
 
 // Paints a screen's cells row by row, top to bottom: for each row first the backgrounds, filled
 // in runs of equal colour (except under cells the surface draws whole), then one glyph per cell
-// from left to right. Line and bevel pieces may
-// draw a line just outside their cell; the order makes the next row's backgrounds, or a line
-// piece to the right, cover it again, so a painter must see the rows in this order.
+// from left to right. Line and bevel pieces may draw a line just outside their cell; the order
+// makes the next row's backgrounds, or a line piece to the right, cover it again, so a painter
+// must see the rows in this order.
 class ScreenPainter {
 public:
     // Characters from this code up are wide ideographs that cover both cells of a two-cell

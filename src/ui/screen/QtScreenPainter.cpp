@@ -22,11 +22,6 @@ std::pair<int, int> Covered(int from, int to) {
     return from <= to ? std::pair{from, to - from} : std::pair{to + 1, from - to};
 }
 
-PixelRect Inside(const PixelRect& rect, const PixelRect& bounds) {
-    return {std::max(rect.left, bounds.left), std::max(rect.top, bounds.top),
-            std::min(rect.right, bounds.right), std::min(rect.bottom, bounds.bottom)};
-}
-
 // A cell's line is a few dozen bytes: copied inline in 16-byte pieces, the last one
 // overlapping, since a library call per line costs more than the copy.
 constexpr std::size_t kPiece = 16;
@@ -152,7 +147,7 @@ void QtScreenPainter::GlyphOnBackground(const PixelRect& cell, char16_t code,
         glyphs_.Tile(code, qRgb(colour.red, colour.green, colour.blue),
                      qRgb(background.red, background.green, background.blue),
                      QSize(cell.Width(), cell.Height()));
-    if (clip_.empty() && Inside(cell, bounds_) == cell) {
+    if (clip_.empty() && cell.Intersected(bounds_) == cell) {
         if (pendingCount_ == kMaxPending ||
             (pendingCount_ != 0 &&
              (cell.top != pending_[0].cell.top || cell.bottom != pending_[0].cell.bottom))) {
@@ -168,7 +163,7 @@ void QtScreenPainter::GlyphOnBackground(const PixelRect& cell, char16_t code,
     }
     for (const QRect& clip : clip_) {
         Copy(tile, cell,
-             Inside(bounds_, {clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1}));
+             bounds_.Intersected({clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1}));
     }
 }
 
@@ -195,7 +190,7 @@ void QtScreenPainter::Flush() {
 
 void QtScreenPainter::Copy(const GlyphCache::TilePixels& tile, const PixelRect& cell,
                            const PixelRect& clip) {
-    const PixelRect part = Inside(cell, clip);
+    const PixelRect part = cell.Intersected(clip);
     if (part.IsEmpty()) {
         return;
     }

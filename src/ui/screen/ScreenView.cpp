@@ -51,10 +51,7 @@ PixelRect ScreenView::ClientRect() const {
 }
 
 void ScreenView::InvalidateRect(const PixelRect& rect) {
-    const PixelRect client = ClientRect();
-    const PixelRect inside{std::max(rect.left, client.left), std::max(rect.top, client.top),
-                           std::min(rect.right, client.right),
-                           std::min(rect.bottom, client.bottom)};
+    const PixelRect inside = rect.Intersected(ClientRect());
     if (!inside.IsEmpty()) {
         Post(requests_.AddArea(ToQRect(inside)));
     }

@@ -11,7 +11,7 @@ namespace {
 TEST(CellEdges, GiveTheLayoutsEdgesInAndBeyondTheirTables) {
     CellLayout layout;
     layout.LayOut({0, 0, 1013, 517}, 80, 25);
-    CellEdges edges(10, 5);
+    CellEdges edges(CellLayout{}, 10, 5);
     edges.Update(layout);
     constexpr std::int64_t kFar = std::numeric_limits<int>::max();
     for (const std::int64_t i :
