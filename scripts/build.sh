@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# ccache (when present) hashes paths relative to the checkout, so clones and worktrees share hits.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 sanitize="${QX44_SANITIZE:-}"
 ui="${QX44_BUILD_UI:-ON}"
 dir="build${sanitize:+-$sanitize}"
