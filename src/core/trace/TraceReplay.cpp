@@ -8,12 +8,16 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sstream>
 #include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace qx44 {
 
@@ -49,14 +53,24 @@ bool SendAll(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-std::optional<std::string> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
+// The whole file, or nullopt with `error` saying why (a folder opens but cannot be read).
+std::optional<std::string> ReadFile(const std::string& path, std::string& error) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    std::string text;
+    std::array<char, 65536> chunk{};
+    while (fd.Valid()) {
+        const ssize_t n = ::read(fd.Get(), chunk.data(), chunk.size());
+        if (n == 0) {
+            return text;
+        }
+        if (n > 0) {
+            text.append(chunk.data(), static_cast<std::size_t>(n));
+        } else if (errno != EINTR) {
+            break;
+        }
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    error = ::strerrordesc_np(errno);
+    return std::nullopt;
 }
 
 } // namespace
@@ -167,22 +181,36 @@ std::string TraceReplay::CompareReplies(const std::vector<TraceLine>& lines,
 }
 
 int TraceReplay::Run(const Options& options, std::ostream& report) {
-    std::ifstream in(options.tracePath);
-    if (!in) {
-        report << "cannot read the trace " << options.tracePath << "\n";
+    std::string error;
+    const auto text = ReadFile(options.tracePath, error);
+    if (!text) {
+        report << "cannot read the trace " << options.tracePath << ": " << error << "\n";
         return kCannotRun;
     }
-    std::string error;
+    // A writer that stopped mid-line (a full disk, a station killed) leaves a line cut short:
+    // the replay goes up to the last whole line.
+    const std::string_view whole = std::string_view(*text).substr(0, text->rfind('\n') + 1);
+    if (whole.size() < text->size()) {
+        report << options.tracePath << ": the trace was cut in line "
+               << std::ranges::count(whole, '\n') + 1 << "; it is replayed up to the line before\n";
+    }
+    std::istringstream in{std::string(whole)};
     const auto lines = TraceFile::Parse(in, error);
     if (!lines) {
         report << options.tracePath << ": " << error << "\n";
         return kCannotRun;
     }
+    // Without a message there is no host to replay, and the station would wait for one.
+    if (lines->empty()) {
+        report << options.tracePath << ": the trace has no session\n";
+        return kCannotRun;
+    }
     std::optional<std::string> expectedScreen;
     if (!options.expectScreenPath.empty()) {
-        expectedScreen = ReadFile(options.expectScreenPath);
+        expectedScreen = ReadFile(options.expectScreenPath, error);
         if (!expectedScreen) {
-            report << "cannot read the expected screen " << options.expectScreenPath << "\n";
+            report << "cannot read the expected screen " << options.expectScreenPath << ": "
+                   << error << "\n";
             return kCannotRun;
         }
     }

@@ -1,6 +1,7 @@
 #include "core/trace/TraceWriter.h"
 
 #include "core/common/HexText.h"
+#include "core/common/Log.h"
 #include "core/hostlink/CCommand_Buffer.h"
 #include "core/interpreter/CVantorCmd.h"
 #include "core/trace/StationMessageTable.h"
@@ -10,6 +11,8 @@
 #include <charconv>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace qx44 {
@@ -68,19 +71,40 @@ std::string DropReading(std::span<const std::uint8_t> bytes, IHostTrace::DropRea
 std::unique_ptr<TraceWriter> TraceWriter::Open(const std::string& path,
                                                HostCommand::Context context, std::string& error) {
     if (path == "-") {
-        return std::make_unique<TraceWriter>(UniqueFd(), STDERR_FILENO, context);
+        return std::make_unique<TraceWriter>(UniqueFd(), STDERR_FILENO, "on stderr", context);
     }
-    UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    // Devices, pipes and kernel files keep nothing of a trace, and opening some of them does
+    // something of its own; kernel files (/proc, /sys) pass for regular files on file systems
+    // without blocks. The check is made again on the opened file, which may have been swapped.
+    const std::string notRegular = "the trace " + path + " is not a regular file";
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        error = notRegular;
+        return nullptr;
+    }
+    UniqueFd file(
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644));
     if (!file.Valid()) {
         error = "cannot write the trace " + path + ": " + ::strerrordesc_np(errno);
         return nullptr;
     }
+    struct statfs fileSystem {};
+    if (::fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        ::fstatfs(file.Get(), &fileSystem) != 0 || fileSystem.f_blocks == 0) {
+        error = notRegular;
+        return nullptr;
+    }
+    if (::ftruncate(file.Get(), 0) != 0) {
+        error = "cannot write the trace " + path + ": " + ::strerrordesc_np(errno);
+        return nullptr;
+    }
     const int fd = file.Get();
-    return std::make_unique<TraceWriter>(std::move(file), fd, context);
+    return std::make_unique<TraceWriter>(std::move(file), fd, path, context);
 }
 
-TraceWriter::TraceWriter(UniqueFd file, int fd, HostCommand::Context context, std::size_t bound)
-    : file_(std::move(file)), fd_(fd), context_(context), bound_(bound),
+TraceWriter::TraceWriter(UniqueFd file, int fd, std::string name, HostCommand::Context context,
+                         std::size_t bound)
+    : file_(std::move(file)), fd_(fd), name_(std::move(name)), context_(context), bound_(bound),
       writer_([this] { Run(); }) {}
 
 TraceWriter::~TraceWriter() {
@@ -127,6 +151,9 @@ std::size_t TraceWriter::LeftOut() const {
 }
 
 void TraceWriter::Push(Kind kind, std::uint8_t detail, std::span<const std::uint8_t> bytes) {
+    if (stopped_) {
+        return;
+    }
     const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(
                             std::chrono::steady_clock::now() - start_)
                             .count();
@@ -300,18 +327,35 @@ void TraceWriter::EndPicture(std::string_view ending) {
 
 void TraceWriter::Flush() {
     std::string_view rest = out_;
-    while (!rest.empty()) {
+    while (!stopped_ && !rest.empty()) {
         const ssize_t n = ::write(fd_, rest.data(), rest.size());
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n <= 0) {
-            // A trace that cannot be written is given up; the station goes on.
+            Stop(n < 0 ? errno : ENOSPC);
             break;
         }
-        rest.remove_prefix(static_cast<std::size_t>(n));
+        const auto count = static_cast<std::size_t>(n);
+        if (const auto newline = rest.substr(0, count).rfind('\n'); newline != rest.npos) {
+            wholeLines_ = written_ + newline + 1;
+        }
+        written_ += count;
+        rest.remove_prefix(count);
     }
     out_.clear();
+}
+
+void TraceWriter::Stop(int error) {
+    stopped_ = true;
+    std::string text = "the trace " + name_ + " stopped: " + ::strerrordesc_np(error);
+    // A line the failed write cut short is taken back, so the trace ends with a whole line; a
+    // file that cannot be cut back says so.
+    if (written_ != wholeLines_ &&
+        (!file_.Valid() || ::ftruncate(fd_, static_cast<off_t>(wholeLines_)) != 0)) {
+        text += "; its last line is cut short";
+    }
+    Log::Error(LogArea::Host, text);
 }
 
 } // namespace qx44

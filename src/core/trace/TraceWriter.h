@@ -4,6 +4,7 @@
 #include "core/hostlink/IHostTrace.h"
 #include "core/interpreter/HostCommand.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -20,16 +21,20 @@ namespace qx44 {
 // (milliseconds since the trace began, H host to station or S station to host, the bytes, and
 // after '#' what they mean), connection events and dropped bytes included. The threads that
 // report only copy the bytes into a bounded buffer; a thread of its own decodes and writes, so
-// a slow disk never holds up the receive thread. What does not fit is left out and said so.
+// a slow disk never holds up the receive thread. What does not fit is left out and said so. A
+// write that fails (a full disk) stops the trace for good, said once in the log, and the file is
+// cut back to its last whole line.
 class TraceWriter : public IHostTrace {
 public:
     static constexpr std::size_t kBufferBound = 8u * 1024 * 1024;
 
-    // "-" writes to stderr. Returns nullptr with `error` set when the file cannot be made.
+    // "-" writes to stderr. Returns nullptr with `error` set when the file cannot be made or is
+    // not a regular file.
     static std::unique_ptr<TraceWriter> Open(const std::string& path, HostCommand::Context context,
                                              std::string& error);
-    // Writes to `fd`, which `file` owns unless it is empty; `bound` is the most bytes waiting.
-    TraceWriter(UniqueFd file, int fd, HostCommand::Context context,
+    // Writes to `fd`, which `file` owns unless it is empty; `name` is how the log names it and
+    // `bound` is the most bytes waiting.
+    TraceWriter(UniqueFd file, int fd, std::string name, HostCommand::Context context,
                 std::size_t bound = kBufferBound);
     TraceWriter(const TraceWriter&) = delete;
     TraceWriter& operator=(const TraceWriter&) = delete;
@@ -77,9 +82,11 @@ private:
     void BeginLine(std::string& out, std::int64_t micros, char direction) const;
     void EndPicture(std::string_view ending);
     void Flush();
+    void Stop(int error);
 
     UniqueFd file_;
     int fd_;
+    std::string name_;
     HostCommand::Context context_;
     std::size_t bound_;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
@@ -91,6 +98,8 @@ private:
     std::size_t overflowBytes_ = 0;
     std::size_t leftOut_ = 0;
     bool stopping_ = false;
+    // Set once a write has failed; nothing is taken or written after that.
+    std::atomic<bool> stopped_{false};
 
     // Used by the writing thread alone.
     std::string out_;
@@ -101,6 +110,9 @@ private:
     int pictureColumn_ = 0;
     int pictureRow_ = 0;
     bool swallowEtx_ = false;
+    // Bytes in the file, and how many of them end with its last newline.
+    std::uint64_t written_ = 0;
+    std::uint64_t wholeLines_ = 0;
 
     std::thread writer_;
 };

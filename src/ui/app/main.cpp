@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -129,6 +130,8 @@ int main(int argc, char* argv[]) {
     }
     std::unique_ptr<qx44::TraceWriter> traceWriter;
     if (parser.isSet(trace)) {
+        // A file size limit then stops the trace as a full disk does, not the station.
+        std::signal(SIGXFSZ, SIG_IGN);
         std::string error;
         traceWriter =
             qx44::TraceWriter::Open(parser.value(trace).toStdString(),
@@ -163,6 +166,8 @@ int main(int argc, char* argv[]) {
         qx44::CQX44SimApp station;
         status = station.Run(options);
     }
+    // The trace's last lines are written while the log can still say that the trace stopped.
+    traceWriter.reset();
     qx44::Log::SetSink(nullptr);
     return status;
 }

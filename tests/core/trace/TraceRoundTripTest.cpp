@@ -3,13 +3,16 @@
 #include "core/trace/TraceReplay.h"
 #include "core/trace/TraceWriter.h"
 #include "support/Bytes.h"
+#include "support/RecordingLog.h"
 #include "support/TcpTestClient.h"
 #include "support/TempDir.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace qx44 {
@@ -130,7 +133,7 @@ TEST(TraceRoundTripTest, FullBufferLeavesLinesOutAndSaysSo) {
     std::string read;
     std::thread drain;
     {
-        TraceWriter writer(std::move(writeEnd), writeFd, {}, 4096);
+        TraceWriter writer(std::move(writeEnd), writeFd, "pipe", {}, 4096);
         test::Bytes message = {0x02, 0x01, 0x23, 0, 0, 0xD2, 0, 200};
         message.insert(message.end(), 200, 'x');
         message.push_back(0x03);
@@ -151,6 +154,114 @@ TEST(TraceRoundTripTest, FullBufferLeavesLinesOutAndSaysSo) {
     EXPECT_TRUE(std::regex_search(
         read, std::regex(R"(# trace overflow: \d+ records \(\d+ bytes\) left out)")))
         << read.substr(0, 300);
+}
+
+} // namespace
+} // namespace qx44
+
+namespace qx44 {
+namespace {
+
+// A file size limit makes writes fail for real (EFBIG), as a full disk does (ENOSPC), in the
+// middle of a line.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        savedSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, savedSignal_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*savedSignal_)(int) = nullptr;
+};
+
+TEST(TraceRoundTripTest, FailedWriteStopsTheTraceOnAWholeLineAndSaysSoOnce) {
+    test::TempDir dir;
+    const std::string path = dir.File("full.trace");
+    constexpr std::size_t kLimit = 4000;
+    test::RecordingLog log;
+    {
+        const FileSizeLimit limit(kLimit);
+        std::string error;
+        auto writer = TraceWriter::Open(path, {}, error);
+        ASSERT_TRUE(writer) << error;
+        Bytes message = {0x02, 0x01, 0x23, 0, 0, 0xD2, 0, 40};
+        message.insert(message.end(), 40, 'x');
+        message.push_back(0x03);
+        for (int i = 0; i < 200; ++i) {
+            writer->Received(message);
+        }
+    }
+    const std::string trace = test::TempDir::ReadText(path);
+    EXPECT_FALSE(trace.empty());
+    EXPECT_LE(trace.size(), kLimit);
+    EXPECT_EQ(trace.back(), '\n') << "the trace ends in a whole line";
+    EXPECT_EQ(log.TakeLines(),
+              std::vector<std::string>{"the trace " + path + " stopped: File too large"});
+}
+
+// Only a plain file takes a trace: devices, folders and kernel files are refused before anything
+// is written to them.
+TEST(TraceRoundTripTest, TraceGoesOnlyToARegularFile) {
+    test::TempDir dir;
+    const std::pair<std::string, std::string> kPaths[] = {
+        {"/proc/version", "the trace /proc/version is not a regular file"},
+        {"/dev/null", "the trace /dev/null is not a regular file"},
+        {dir.Path(), "the trace " + dir.Path() + " is not a regular file"},
+        {dir.File("no/such.trace"),
+         "cannot write the trace " + dir.File("no/such.trace") + ": No such file or directory"},
+    };
+    for (const auto& [path, message] : kPaths) {
+        std::string error;
+        EXPECT_EQ(TraceWriter::Open(path, {}, error), nullptr) << path;
+        EXPECT_EQ(error, message);
+    }
+    test::TempDir::WriteText(dir.File("old.trace"), "old lines\n");
+    std::string error;
+    EXPECT_NE(TraceWriter::Open(dir.File("old.trace"), {}, error), nullptr) << error;
+    EXPECT_EQ(test::TempDir::ReadText(dir.File("old.trace")), "") << "an old trace starts anew";
+}
+
+// A trace with nothing to replay ends the replay at once; one cut mid-line is replayed up to its
+// last whole line (the query cut short is not sent, so no answer is missing from the trace).
+TEST(TraceRoundTripTest, ReplayStartsOnlyWithASessionAndStopsBeforeACutLine) {
+    test::TempDir dir;
+    CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
+    const std::string session = "      0 # connected 127.0.0.1:5000\n"
+                                "      1 H 02 01 23 00 00 D2 00 01 41 03 # text\n";
+    const struct {
+        const char* name;
+        std::string text;
+        int status;
+        std::string report;
+    } kTraces[] = {
+        {"empty.trace", "", TraceReplay::kCannotRun, ": the trace has no session\n"},
+        {"events.trace", "      0 # connected 127.0.0.1:5000\n      9 # closed\n",
+         TraceReplay::kCannotRun, ": the trace has no session\n"},
+        {"cut.trace", session + "      2 H 02 01 11 03", TraceReplay::kMatches,
+         ": the trace was cut in line 3; it is replayed up to the line before\n"},
+    };
+    for (const auto& trace : kTraces) {
+        const std::string path = dir.File(trace.name);
+        test::TempDir::WriteText(path, trace.text);
+        std::ostringstream report;
+        EXPECT_EQ(TraceReplay::Run({.tracePath = path}, report), trace.status) << report.str();
+        EXPECT_TRUE(report.str().starts_with(path + trace.report)) << report.str();
+    }
+    std::ostringstream report;
+    EXPECT_EQ(TraceReplay::Run({.tracePath = dir.Path()}, report), TraceReplay::kCannotRun);
+    EXPECT_EQ(report.str(), "cannot read the trace " + dir.Path() + ": Is a directory\n");
+    CQX44Setting::SetFilePathOverride({});
 }
 
 } // namespace
