@@ -7,6 +7,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <thread>
 
 namespace qx44 {
 namespace {
@@ -70,6 +71,78 @@ TEST(TraceReplayProgramTest, TracedSessionReplaysAndNamesWhatChanged) {
 
     std::tie(status, output) = replay({"--replay", dir.File("missing.trace")});
     EXPECT_EQ(status, 2) << output;
+}
+
+// What the trace or the replay cannot use ends the program at once with status 2 and says why.
+TEST(TraceReplayProgramTest, UnusableTraceOrReplayFileEndsWithStatusTwo) {
+    test::TempDir dir;
+    test::TempDir::WriteText(dir.File("empty.trace"), "");
+    const std::pair<std::vector<std::string>, std::string> kRuns[] = {
+        {{"--trace", "/proc/version"}, "qx44sim: the trace /proc/version is not a regular file"},
+        {{"--trace", dir.Path()}, "qx44sim: the trace " + dir.Path() + " is not a regular file"},
+        {{"--replay", dir.File("empty.trace")}, "empty.trace: the trace has no session"},
+        {{"--replay", dir.Path()}, "cannot read the trace " + dir.Path() + ": Is a directory"},
+    };
+    for (const auto& [arguments, message] : kRuns) {
+        const std::string out = dir.File("out.txt");
+        test::ChildProcess program(QX44SIM_PATH, arguments, {"QT_QPA_PLATFORM=offscreen"},
+                                   dir.Path(), out);
+        const auto status = program.WaitForExit(60s);
+        ASSERT_TRUE(status && WIFEXITED(*status)) << arguments.back();
+        EXPECT_EQ(WEXITSTATUS(*status), 2) << arguments.back();
+        EXPECT_NE(test::TempDir::ReadText(out).find(message), std::string::npos)
+            << test::TempDir::ReadText(out);
+    }
+}
+
+// A trace file that reaches the file size limit (a full disk as the kernel makes it, EFBIG
+// instead of ENOSPC) stops the trace, not the station: one line on stderr says so, the file
+// ends with a whole line and replays.
+TEST(TraceReplayProgramTest, FullTraceFileStopsTheTraceAndTheStationGoesOn) {
+    test::TempDir dir;
+    const std::uint16_t port = test::FreePort();
+    const std::string settings = dir.File("setting.txt");
+    test::TempDir::WriteText(settings,
+                             "[Net]\nPortNum=" + std::to_string(port) +
+                                 "\n[Main]\nBeeping=0\n[Ports]\nCOM1=" + dir.File("none1") + "\n");
+    const std::string trace = dir.File("host.trace");
+    const std::string out = dir.File("out.txt");
+    constexpr std::size_t kLimit = 8192;
+    {
+        test::ChildProcess station("/usr/bin/prlimit",
+                                   {"--fsize=" + std::to_string(kLimit), QX44SIM_PATH, "--windowed",
+                                    "--settings", settings, "--trace", trace},
+                                   {"QT_QPA_PLATFORM=offscreen"}, dir.Path(), out);
+        auto host = test::ConnectWhenListening(port);
+        Bytes text = {0x02, 0x01, 0x23, 0x00, 0x00, 0xD2, 0x00, 60};
+        text.insert(text.end(), 60, 't');
+        text.push_back(0x03);
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        while (test::TempDir::ReadText(out).find("stopped") == std::string::npos) {
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << test::TempDir::ReadText(out);
+            host->Send(text);
+            std::this_thread::sleep_for(10ms);
+        }
+        test::ExpectAnswered(*host);
+        host->Close();
+        station.Signal(SIGTERM);
+        ASSERT_TRUE(station.WaitForExit(20s).has_value());
+    }
+    const std::string output = test::TempDir::ReadText(out);
+    const std::string stopped = "qx44sim: host: the trace " + trace + " stopped: File too large\n";
+    EXPECT_NE(output.find(stopped), std::string::npos) << output;
+    EXPECT_EQ(output.find("stopped"), output.rfind("stopped")) << "said once: " << output;
+    const std::string recorded = test::TempDir::ReadText(trace);
+    ASSERT_FALSE(recorded.empty());
+    EXPECT_LE(recorded.size(), kLimit);
+    EXPECT_EQ(recorded.back(), '\n');
+
+    const std::string replayed = dir.File("replay.txt");
+    test::ChildProcess replay(QX44SIM_PATH, {"--settings", settings, "--replay", trace}, {},
+                              dir.Path(), replayed);
+    const auto status = replay.WaitForExit(60s);
+    ASSERT_TRUE(status && WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 0) << test::TempDir::ReadText(replayed);
 }
 
 } // namespace
