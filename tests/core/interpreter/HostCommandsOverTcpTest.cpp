@@ -7,6 +7,7 @@
 #include "core/settings/CQX44Setting.h"
 #include "support/Bytes.h"
 #include "support/FakeSerialPorts.h"
+#include "support/ReceiveOverTicks.h"
 #include "support/RecordingBeeper.h"
 #include "support/TcpTestClient.h"
 #include "support/TempDir.h"
@@ -25,6 +26,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::Bytes;
+using test::ReceiveOverTicks;
 
 template <typename Condition> bool WaitFor(Condition condition) {
     const auto deadline = std::chrono::steady_clock::now() + 5s;
@@ -35,19 +37,6 @@ template <typename Condition> bool WaitFor(Condition condition) {
         std::this_thread::yield();
     }
     return true;
-}
-
-// Gives the host link its send opportunities, as timer 1 does, until `host` has `count` bytes or
-// 50 ticks have passed.
-Bytes ReceiveOverTicks(HostLink& link, test::TcpTestClient& host, std::size_t count,
-                       std::chrono::milliseconds tick = 100ms) {
-    Bytes received;
-    for (int n = 0; n < 50 && received.size() < count; ++n) {
-        link.OnTimer1Tick();
-        const Bytes more = host.Receive(count - received.size(), tick);
-        received.insert(received.end(), more.begin(), more.end());
-    }
-    return received;
 }
 
 // Holds the receive thread for the whole tone, as the real beeper does, and tells whether the
