@@ -36,7 +36,7 @@ void PrintTo(const Example& example, std::ostream* out) {
     *out << "host-protocol.md:" << example.line;
 }
 
-// The blocks in document order, each named after its heading ("0x05_1", "Framing_1").
+// The blocks in document order, each named after its heading ("0x05_grid_size_1").
 std::vector<Example> Examples() {
     std::ifstream reference(QX44_DOCS_DIR "/host-protocol.md");
     std::vector<Example> examples;
@@ -54,12 +54,17 @@ std::vector<Example> Examples() {
             }
         } else if (line == "```example") {
             inBlock = true;
-            examples.push_back({heading + "_" + std::to_string(++ofHeading), number, {}});
+            const std::string prefix = heading.ends_with('_') ? heading : heading + '_';
+            examples.push_back({prefix + std::to_string(++ofHeading), number, {}});
         } else if (line.starts_with("## ") || line.starts_with("### ")) {
-            std::istringstream words(line.substr(line.find(' ') + 1));
-            words >> heading;
-            std::erase_if(heading,
-                          [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); });
+            heading.clear();
+            for (const char c : line.substr(line.find(' ') + 1)) {
+                if (std::isalnum(static_cast<unsigned char>(c))) {
+                    heading += c;
+                } else if (!heading.empty() && heading.back() != '_') {
+                    heading += '_';
+                }
+            }
             ofHeading = 0;
         }
     }
@@ -247,7 +252,7 @@ INSTANTIATE_TEST_SUITE_P(Reference, HostProtocolExamplesTest, ::testing::ValuesI
 TEST(HostProtocolExamplesTest, ReferenceHasExamplesForTheScreenCommands) {
     std::set<std::string> headings;
     for (const Example& example : Examples()) {
-        headings.insert(example.name.substr(0, example.name.rfind('_')));
+        headings.insert(example.name.substr(0, example.name.find('_')));
     }
     for (const char* code :
          {"0x05", "0x09", "0x0A", "0x0D", "0x0E", "0x23", "0x32", "0x3E", "0x3F", "0x78"}) {
