@@ -24,20 +24,6 @@ int NumberIn(const std::string& reply, const std::string& key) {
     return std::stoi(match[1]);
 }
 
-std::unique_ptr<test::ControlClient> ConnectControl(std::uint16_t port) {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    for (;;) {
-        try {
-            return std::make_unique<test::ControlClient>(port);
-        } catch (const std::runtime_error&) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                throw;
-            }
-            std::this_thread::sleep_for(20ms);
-        }
-    }
-}
-
 // A headless station with no display at all, a host and a test script on the control port: the
 // script sees what the host drew, and its keys and clicks reach the host as the real ones do.
 TEST(ControlPortTest, ScriptDrivesAHeadlessStationBesideItsHost) {
@@ -46,11 +32,12 @@ TEST(ControlPortTest, ScriptDrivesAHeadlessStationBesideItsHost) {
     const std::uint16_t controlPort = test::FreePort();
     auto program = test::StartStationProgram(
         QX44SIM_PATH, dir, port, {"--headless", "--control", std::to_string(controlPort)},
-        {"QT_QPA_PLATFORM=xcb", "DISPLAY="}, "COM2=virtual\nCOM3=printer\n");
+        {"QT_QPA_PLATFORM=xcb", "DISPLAY="}, "COM2=virtual\nCOM3=printer\n",
+        "[Video]\nTestSources=1\n");
     auto host = test::ConnectWhenListening(port);
     test::ExpectAnswered(*host);
     EXPECT_FALSE(program->HasMapped("libmpv.so")) << "libmpv waits for the first play list";
-    auto control = ConnectControl(controlPort);
+    auto control = test::ConnectControl(controlPort);
 
     host->Send(
         Bytes{0x02, 0x01, 0x23, 0x07, 0x07, 0xD2, 0x00, 0x06, 'h', 'e', 'l', 'l', 'o', ' ', 0x03});
@@ -118,9 +105,9 @@ TEST(ControlPortTest, BadControlInputNeverDisturbsTheHost) {
                                              {"--control", std::to_string(controlPort)});
     auto host = test::ConnectWhenListening(port);
     test::ExpectAnswered(*host);
-    auto control = ConnectControl(controlPort);
+    auto control = test::ConnectControl(controlPort);
 
-    auto leaving = ConnectControl(controlPort);
+    auto leaving = test::ConnectControl(controlPort);
     leaving->Send("wait text never 30\n");
     leaving->Close();
     for (const std::string& line :
@@ -129,7 +116,7 @@ TEST(ControlPortTest, BadControlInputNeverDisturbsTheHost) {
         EXPECT_TRUE(control->Ask(line).starts_with(R"({"ok":false,"error":)")) << line;
     }
     test::ExpectAnswered(*host);
-    auto hog = ConnectControl(controlPort);
+    auto hog = test::ConnectControl(controlPort);
     hog->Send(std::string(100 * 1024, 'y') + "\n");
     EXPECT_TRUE(hog->WaitClosed());
     test::ExpectAnswered(*host);

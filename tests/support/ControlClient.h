@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <netinet/in.h>
 #include <optional>
 #include <poll.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <sys/socket.h>
+#include <thread>
 
 namespace qx44::test {
 
@@ -97,5 +99,20 @@ private:
     std::string pending_;
     bool closed_ = false;
 };
+
+// Connects to the control port of a program under test once it listens.
+inline std::unique_ptr<ControlClient> ConnectControl(std::uint16_t port) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    for (;;) {
+        try {
+            return std::make_unique<ControlClient>(port);
+        } catch (const std::runtime_error&) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                throw;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+}
 
 } // namespace qx44::test

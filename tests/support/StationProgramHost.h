@@ -16,19 +16,20 @@
 namespace qx44::test {
 
 // The built program, started in `dir` with settings there: listening on `port`, no start tone,
-// COM1 and COM2 mapped to devices that do not exist unless `ports` maps them. `path` is the
-// program's file; `arguments` and `environment` come on top of the window and the offscreen
-// platform.
+// COM1 and COM2 mapped to devices that do not exist unless `ports` maps them, and the sections of
+// `moreSettings`. `path` is the program's file; `arguments` and `environment` come on top of the
+// window and the offscreen platform.
 inline std::unique_ptr<ChildProcess>
 StartStationProgram(const std::string& path, const TempDir& dir, std::uint16_t port,
                     const std::vector<std::string>& arguments = {},
-                    const std::vector<std::string>& environment = {},
-                    const std::string& ports = {}) {
+                    const std::vector<std::string>& environment = {}, const std::string& ports = {},
+                    const std::string& moreSettings = {}) {
     TempDir::WriteText(dir.File("setting.txt"),
                        "[Net]\nPortNum=" + std::to_string(port) + "\n[Main]\nBeeping=0\n[Ports]\n" +
                            (ports.empty()
                                 ? "COM1=" + dir.File("none1") + "\nCOM2=" + dir.File("none2") + "\n"
-                                : ports));
+                                : ports) +
+                           moreSettings);
     std::vector<std::string> all = {"--windowed", "--settings", dir.File("setting.txt")};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<std::string> env = environment;

@@ -244,6 +244,10 @@ void CQX44Setting::SetEnVideo(bool enabled) {
     WriteBool(kVideo, "EnVideo", enabled);
 }
 
+bool CQX44Setting::GetTestSources() const {
+    return ReadBool(kVideo, "TestSources", false);
+}
+
 bool CQX44Setting::GetVideoKeys(CVideoKeys& keys, bool secondSet) const {
     for (const VideoKey& key : kVideoKeys) {
         keys.*key.member = static_cast<uint32_t>(

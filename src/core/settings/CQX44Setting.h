@@ -63,6 +63,8 @@ public:
     void SetUsbEnabled(bool enabled);
     bool GetEnVideo() const;
     void SetEnVideo(bool enabled);
+    // Whether host play lists may name mpv's built-in test pictures; off on a station.
+    bool GetTestSources() const;
 
     // secondSet picks the keys with the suffix 1.
     bool GetVideoKeys(CVideoKeys& keys, bool secondSet) const;

@@ -1,6 +1,8 @@
 #include "ui/media/MpvEngine.h"
 
 #include "core/common/Log.h"
+#include "core/interpreter/HostCommandFields.h"
+#include "core/settings/CQX44Setting.h"
 #include "ui/media/MpvLibrary.h"
 
 #include <algorithm>
@@ -17,10 +19,23 @@ constexpr int kReverseTickMs = 200;
 constexpr const char* kReverseStep = "-1";
 constexpr double kFastForwardSpeed = 5.0;
 
+// `guard`: the option keeps the player from doing what the host must not make it do, and the
+// player does not start without it.
+struct MpvOption {
+    const char* name;
+    const char* value;
+    bool guard = false;
+};
+
+// What libmpv opens in place of a refused entry: nothing, which it passes over as it does an
+// entry it cannot play, so the list keeps its positions.
+constexpr const char* kRefusedEntry = "null://";
+
 } // namespace
 
 MpvEngine::MpvEngine(QObject* parent, std::string libraryName)
-    : QObject(parent), libraryName_(std::move(libraryName)) {
+    : QObject(parent), libraryName_(std::move(libraryName)),
+      policy_(CQX44Setting().GetTestSources()) {
     reverseTimer_.setInterval(kReverseTickMs);
     connect(&reverseTimer_, &QTimer::timeout, this, &MpvEngine::ReverseStep);
 }
@@ -44,17 +59,36 @@ bool MpvEngine::Start() {
         return Fail("libmpv gave no player");
     }
     // The station's player shows what it is given and nothing of its own: no configuration, key
-    // bindings, scripts or on-screen controls; pictures stay until the player moves on.
-    const std::pair<const char*, const char*> options[] = {
-        {"config", "no"},
+    // bindings, scripts or on-screen controls; pictures stay until the player moves on. The guards:
+    // the list comes from a network peer, so libmpv opens local files only (no protocol but "file"
+    // in a stream or a demuxer's nested opens, no playlist, folder or reference expanded into more
+    // entries, no ytdl) and writes no file (log, screenshot, recording, statistics, watch-later).
+    const MpvOption options[] = {
+        {"config", "no", true},
+        {"use-filedir-conf", "no", true},
+        {"load-scripts", "no", true},
+        {"ytdl", "no", true},
+        {"stream-lavf-o", "protocol_whitelist=file", true},
+        {"demuxer-lavf-o", "protocol_whitelist=file", true},
+        {"access-references", "no", true},
+        {"load-unsafe-playlists", "no", true},
+        {"log-file", "", true},
+        // A folder in which no file can be made.
+        {"screenshot-directory", "/dev/null", true},
+        {"stream-record", "", true},
+        {"dump-stats", "", true},
+        {"input-ipc-server", "", true},
+        {"save-position-on-quit", "no", true},
+        {"resume-playback", "no", true},
         {"terminal", "no"},
         {"input-default-bindings", "no"},
-        {"load-scripts", "no"},
-        {"ytdl", "no"},
         {"osc", "no"},
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"load-auto-profiles", "no"},
         {"vo", "libmpv"},
         {"hwdec", "no"},
-        {"sw-fast", "yes"},
+        {"sws-fast", "yes"},
         {"idle", "yes"},
         {"keep-open", "no"},
         {"audio-display", "no"},
@@ -63,8 +97,17 @@ bool MpvEngine::Start() {
         {"video-timing-offset", "0"},
         {"ao", "pulse,alsa,null"},
     };
-    for (const auto& [name, value] : options) {
-        library_->mpv_set_option_string(handle_, name, value);
+    for (const MpvOption& option : options) {
+        const int error = library_->mpv_set_option_string(handle_, option.name, option.value);
+        if (error >= 0) {
+            continue;
+        }
+        const std::string refusal = std::string("libmpv refuses ") + option.name + "=" +
+                                    option.value + ": " + library_->mpv_error_string(error);
+        if (option.guard) {
+            return Fail(refusal);
+        }
+        Log::Error(LogArea::Media, refusal);
     }
     if (const int error = library_->mpv_initialize(handle_); error < 0) {
         return Fail(library_->mpv_error_string(error));
@@ -348,9 +391,14 @@ void MpvEngine::AppendItem(std::string_view source) {
     if (!Start()) {
         return;
     }
-    std::string path(source);
-    std::replace(path.begin(), path.end(), '\\', '/');
-    Command({"loadfile", path.c_str(), "append"});
+    const PlayListEntryPolicy::Verdict verdict = policy_.Check(source);
+    if (!verdict.Accepted()) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(source.data());
+        Log::Error(LogArea::Media, "play list entry " + std::to_string(sources_.size()) +
+                                       " refused, " + std::string(verdict.refusal) + ": " +
+                                       HostCommandFields::Quoted({bytes, source.size()}));
+    }
+    Command({"loadfile", verdict.Accepted() ? verdict.source.c_str() : kRefusedEntry, "append"});
 }
 
 void MpvEngine::Command(std::initializer_list<const char*> args) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/media/IMediaEngine.h"
+#include "core/media/PlayListEntryPolicy.h"
 
 #include <QImage>
 #include <QObject>
@@ -28,7 +29,8 @@ public:
     // The system's libmpv of the API version the engine is written for.
     static constexpr const char* kLibraryName = "libmpv.so.2";
 
-    // `libraryName` is the libmpv to load, the system's unless a test names another.
+    // `libraryName` is the libmpv to load, the system's unless a test names another. Whether test
+    // sources may play ([Video] TestSources) is read here, when the terminal starts.
     explicit MpvEngine(QObject* parent = nullptr, std::string libraryName = kLibraryName);
     ~MpvEngine() override;
 
@@ -93,12 +95,13 @@ private:
     void SetNumber(const char* name, double value);
 
     std::string libraryName_;
+    const PlayListEntryPolicy policy_;
     bool startAttempted_ = false;
     std::unique_ptr<MpvLibrary> library_;
     mpv_handle* handle_ = nullptr;
     mpv_render_context* render_ = nullptr;
     IMediaEngineEvents* events_ = nullptr;
-    // As the player gave them: the title shows these, mpv gets them with '\' turned into '/'.
+    // As the player gave them: the title shows these, mpv gets what the policy makes of them.
     std::vector<std::string> sources_;
     int current_ = -1;
     // Where Play() starts again after Stop().

@@ -87,6 +87,8 @@ const std::vector<Accessor> kAccessors{
     {"UsbMap", Get(&S::GetUsbMap), Set(&S::SetUsbMap, 5), "3", "5"},
     {"UsbEnabled", Get(&S::GetUsbEnabled), Set(&S::SetUsbEnabled, true), "0", "1"},
     {"EnVideo", Get(&S::GetEnVideo), Set(&S::SetEnVideo, false), "1", "0"},
+    {"TestSources", Get(&S::GetTestSources), [](S& s) { s.WriteInt("Video", "TestSources", 1); },
+     "0", "1"},
     {"VideoKeys", GetVideoKeys(false),
      [](S& s) {
          s.SetVideoKeys({65, 66, 67, 68, 69, 70, 71, 72, 73, 74}, false);

@@ -261,9 +261,15 @@ TEST_F(CQX44SimDlgHostTest, BitmapTransferIsShownAtItsCellAndItsFileDeleted) {
     EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(dir.File("tmp.bmp")); }));
 }
 
+// mpv's built-in test sources stand in for the host's videos.
+class HostPlayListTest : public CQX44SimDlgHostTest {
+protected:
+    HostPlayListTest() : CQX44SimDlgHostTest("[Video]\nTestSources=1\n") {}
+};
+
 // A host's play list of a video and a picture, played by mpv into the player's window, closed by
 // the Stop key; the text screen comes back as it was.
-TEST_F(CQX44SimDlgHostTest, HostPlayListPlaysAndTheStopKeyBringsTheScreenBack) {
+TEST_F(HostPlayListTest, HostPlayListPlaysAndTheStopKeyBringsTheScreenBack) {
     test::WorkingDirectory inTemp(dir.Path());
     QImage magenta(64, 48, QImage::Format_RGB32);
     magenta.fill(QColor(255, 0, 255));

@@ -37,5 +37,20 @@ TEST(MpvEngineTest, WithoutLibmpvThePlayerSaysWhyAndPlaysNothing) {
         << lines[0];
 }
 
+// The system's libmpv takes every option the engine sets (a guard it refused would stop the
+// player, any other refusal is logged); a refused entry costs one log line.
+TEST(MpvEngineTest, TheSystemsLibmpvTakesEveryOptionAndARefusedEntryIsLoggedOnce) {
+    uitest::EnsureApplication();
+    test::RecordingLog log;
+    MpvEngine engine;
+    engine.ClearPlaylist();
+    engine.AppendItem("http://127.0.0.1:9/a.avi");
+    engine.AppendItem("a.avi");
+    EXPECT_TRUE(engine.IsValid()) << engine.GetStatus();
+    EXPECT_EQ(log.TakeLines(),
+              std::vector<std::string>{"play list entry 1 refused, it starts with a protocol "
+                                       "prefix: \"http://127.0.0.1:9/a.avi\""});
+}
+
 } // namespace
 } // namespace qx44
