@@ -122,7 +122,7 @@ TEST_F(IniFileTest, ReaderNeverSeesAHalfWrittenFile) {
         }
     });
     for (int i = 0; i < 400; ++i) {
-        ini.WriteString("Net", "Filler" + std::to_string(i % 40), std::string(i, 'f'));
+        EXPECT_TRUE(ini.WriteString("Net", "Filler" + std::to_string(i % 40), std::string(i, 'f')));
     }
     writing = false;
     reader.join();
