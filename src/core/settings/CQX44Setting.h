@@ -18,7 +18,7 @@ class IDisplayInfo;
 class CQX44Setting {
 public:
     // The settings file: the one given to SetFilePathOverride, else the one named by the
-    // environment variable QX44SIM_SETTINGS, else setting.txt beside the executable.
+    // environment variable QX44SIM_SETTINGS, else the one SettingsLocation chooses.
     CQX44Setting();
     explicit CQX44Setting(std::string filePath);
 
@@ -38,6 +38,8 @@ public:
 
     int GetPortNum() const;
     void SetPortNum(int port);
+    // The local address hosts are served on: empty for every address, as on a station.
+    std::string GetBind() const;
 
     // Port 1 is COM1 (section Serial1); any other port number means COM2 (Serial2).
     void GetSerial(int port, int& baud, int& parity, int& bits, int& flow) const;

@@ -56,6 +56,7 @@ void CheckReadable(const std::string& path) {
 } // namespace
 
 void SettingsCheck::Run(const std::string& settingsFile) {
+    Log::Note(LogArea::Settings, [&] { return "settings file: " + settingsFile; });
     CheckReadable(settingsFile);
     if (!Log::IsVerbose(LogArea::Settings)) {
         return;
