@@ -56,7 +56,7 @@ void CheckReadable(const std::string& path) {
 } // namespace
 
 void SettingsCheck::Run(const std::string& settingsFile) {
-    Log::Note(LogArea::Settings, [&] { return "settings file: " + settingsFile; });
+    Log::Note(LogArea::Settings, [&] { return "using " + settingsFile; });
     CheckReadable(settingsFile);
     if (!Log::IsVerbose(LogArea::Settings)) {
         return;

@@ -175,11 +175,11 @@ TEST_F(IniFileTest, OnlyARegularFileUpToOneMebibyteIsRead) {
     TempDir::WriteText(dir.File("bound.txt"),
                        key + std::string(IniFile::kMaxFileSize - key.size(), ';'));
     const std::string notAFile =
-        "8888 refused | settings file: FILE | cannot read the settings file FILE: not a regular "
+        "8888 refused | using FILE | cannot read the settings file FILE: not a regular "
         "file; every setting has its default | cannot write Main/Pitch to "
         "FILE: not a regular file; the setting keeps its value";
     const std::string tooBig =
-        "8888 refused | settings file: FILE | cannot read the settings file FILE: larger than 1024 "
+        "8888 refused | using FILE | cannot read the settings file FILE: larger than 1024 "
         "KiB; every setting has its default | cannot write Main/Pitch to "
         "FILE: larger than 1024 KiB; the setting keeps its value";
     const struct {
@@ -192,7 +192,7 @@ TEST_F(IniFileTest, OnlyARegularFileUpToOneMebibyteIsRead) {
         {dir.File("big.txt"), tooBig},
         {dir.File("over.txt"), tooBig},
         {dir.File("bound.txt"),
-         "1234 refused | settings file: FILE | cannot write Main/Pitch to FILE: larger than 1024 "
+         "1234 refused | using FILE | cannot write Main/Pitch to FILE: larger than 1024 "
          "KiB; the setting keeps its value"},
     };
     for (const auto& c : cases) {
