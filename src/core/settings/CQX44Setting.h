@@ -14,7 +14,8 @@ class IDisplayInfo;
 // The station's settings in setting.txt. Objects are cheap and hold no values: create one where a
 // setting is needed and drop it. Every getter reads the file and every setter writes it, so a value
 // changed by the setup dialog or by hand is seen by the next read. A missing value gives its
-// default; a write the system refuses is ignored. Safe to use from several threads.
+// default; a write the system refuses is logged and changes nothing. Safe to use from several
+// threads and processes.
 class CQX44Setting {
 public:
     // The settings file: the one given to SetFilePathOverride, else the one named by the
