@@ -27,6 +27,9 @@ install(FILES ${QX44_FONT_FILES} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/fonts/
 install(FILES packaging/copyright ${QX44_CHANGELOG} docs/host-protocol.md docs/settings.md
         DESTINATION ${QX44_DOC_DIR})
 install(FILES packaging/setting.txt DESTINATION ${QX44_DOC_DIR}/examples)
+# The program's own copy, from which each user's ~/.config/qx44sim/setting.txt is made: the
+# documentation folder may be left out of an installation.
+install(FILES packaging/setting.txt DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/qx44sim)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME qx44sim)

@@ -112,6 +112,7 @@ TEST(ProgramOverTcpTest, VerboseLogsWhatTheStationIgnores) {
         "qx44sim: commands: ignored command code 0x20 (4 bytes)",
         "qx44sim: ports: COM1 cannot be opened: No such file or directory",
         "qx44sim: settings: Main/Pitch=99999 is out of range (37 to 32767)",
+        "qx44sim: settings: using " + dir.File("setting.txt"),
     };
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     const auto missing = [&] {

@@ -16,14 +16,16 @@
 
 namespace qx44::test {
 
-// A host on 127.0.0.1, as a real host application would connect to the station.
+// A host on 127.0.0.1 (or another local address), as a real host application would connect to
+// the station.
 class TcpTestClient {
 public:
-    explicit TcpTestClient(std::uint16_t port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    explicit TcpTestClient(std::uint16_t port, const char* to = "127.0.0.1")
+        : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::inet_pton(AF_INET, to, &address.sin_addr);
         if (::connect(fd_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) !=
             0) {
             throw std::runtime_error("connect failed");

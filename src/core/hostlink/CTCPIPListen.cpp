@@ -6,18 +6,29 @@
 
 namespace qx44 {
 
-bool CTCPIPListen::Listen(std::uint16_t port) {
+std::optional<in_addr> CTCPIPListen::ParseAddress(std::string_view text) {
+    in_addr address{};
+    if (text.empty()) {
+        return address;
+    }
+    if (::inet_pton(AF_INET, std::string(text).c_str(), &address) != 1) {
+        return std::nullopt;
+    }
+    return address;
+}
+
+bool CTCPIPListen::Listen(std::uint16_t port, in_addr address) {
     UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (!fd.Valid()) {
         return false;
     }
     const int on = 1;
     ::setsockopt(fd.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    address.sin_port = htons(port);
-    if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr = address;
+    local.sin_port = htons(port);
+    if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof(local)) != 0 ||
         ::listen(fd.Get(), kBacklog) != 0) {
         return false;
     }

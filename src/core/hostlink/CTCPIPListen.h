@@ -3,19 +3,29 @@
 #include "core/common/UniqueFd.h"
 
 #include <cstdint>
+#include <netinet/in.h>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <sys/socket.h>
 
 namespace qx44 {
 
-// The station's listening socket: any local IPv4 address, the configured port. The backlog is
+// The station's listening socket: every local IPv4 address (or the one configured), the
+// configured port. The backlog is
 // the system's largest rather than the station's 5: a host that reconnects back to back would
 // otherwise find it full and wait a second for its connection to be retried.
 class CTCPIPListen {
 public:
     static constexpr int kBacklog = SOMAXCONN;
 
-    // Port 0 lets the system choose (tests); Port() tells which.
-    bool Listen(std::uint16_t port);
+    // The empty text means every local address; otherwise a dotted IPv4 address. nullopt when the
+    // text is neither.
+    static std::optional<in_addr> ParseAddress(std::string_view text);
+
+    // Port 0 lets the system choose (tests); Port() tells which. The default address is every
+    // local one.
+    bool Listen(std::uint16_t port, in_addr address = {});
     // A pending host's socket, non-blocking; invalid when none is pending or the accept failed.
     UniqueFd Accept();
     void Close() { socket_.Reset(); }

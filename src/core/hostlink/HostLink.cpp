@@ -2,6 +2,7 @@
 
 #include "core/common/Log.h"
 
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 
@@ -24,10 +25,17 @@ HostLink::~HostLink() {
     listener_.Close();
 }
 
-bool HostLink::StartListening(std::uint16_t port) {
-    if (!listener_.Listen(port)) {
-        Log::Error(LogArea::Host, "cannot listen on TCP port " + std::to_string(port) + ": " +
-                                      ::strerrordesc_np(errno));
+bool HostLink::StartListening(std::uint16_t port, in_addr address) {
+    if (!listener_.Listen(port, address)) {
+        const int error = errno;
+        char text[INET_ADDRSTRLEN] = "";
+        const bool everyAddress = address.s_addr == htonl(INADDR_ANY);
+        if (!everyAddress) {
+            ::inet_ntop(AF_INET, &address, text, sizeof text);
+        }
+        Log::Error(LogArea::Host,
+                   "cannot listen on " + (everyAddress ? std::string() : std::string(text) + " ") +
+                       "TCP port " + std::to_string(port) + ": " + ::strerrordesc_np(error));
         return false;
     }
     return true;

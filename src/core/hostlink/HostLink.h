@@ -26,7 +26,8 @@ public:
     HostLink& operator=(const HostLink&) = delete;
     ~HostLink() override;
 
-    bool StartListening(std::uint16_t port);
+    // On every local address unless one is given; false, logged, when the port cannot be had.
+    bool StartListening(std::uint16_t port, in_addr address = {});
     const CTCPIPListen& Listener() const { return listener_; }
 
     // The listener reports a pending host. Every host pending is accepted; the last one stays.

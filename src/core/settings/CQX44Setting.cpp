@@ -2,11 +2,11 @@
 
 #include "core/settings/CNetCard.h"
 #include "core/settings/IDisplayInfo.h"
+#include "core/settings/SettingsLocation.h"
 
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -18,7 +18,6 @@ namespace qx44 {
 
 namespace {
 
-constexpr std::string_view kFileName = "setting.txt";
 constexpr const char* kPathVariable = "QX44SIM_SETTINGS";
 
 constexpr std::string_view kNet = "Net";
@@ -85,16 +84,6 @@ std::atomic<IDisplayInfo*>& DisplayInfo() {
     return info;
 }
 
-std::string ExecutableDirectory() {
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (length <= 0 || std::size_t(length) == sizeof buffer) {
-        return {};
-    }
-    const std::string_view path(buffer, std::size_t(length));
-    return std::string(path.substr(0, path.rfind('/') + 1));
-}
-
 std::string DefaultFilePath() {
     {
         const std::lock_guard lock(OverrideMutex());
@@ -106,7 +95,7 @@ std::string DefaultFilePath() {
         fromEnvironment != nullptr && *fromEnvironment != '\0') {
         return fromEnvironment;
     }
-    return ExecutableDirectory() + std::string(kFileName);
+    return SettingsLocation::ForProgram().path;
 }
 
 } // namespace
@@ -156,6 +145,9 @@ int CQX44Setting::GetPortNum() const {
 }
 void CQX44Setting::SetPortNum(int port) {
     WriteInt(kNet, "PortNum", port);
+}
+std::string CQX44Setting::GetBind() const {
+    return ReadString(kNet, "Bind", "");
 }
 
 void CQX44Setting::GetSerial(int port, int& baud, int& parity, int& bits, int& flow) const {

@@ -14,11 +14,12 @@ class IDisplayInfo;
 // The station's settings in setting.txt. Objects are cheap and hold no values: create one where a
 // setting is needed and drop it. Every getter reads the file and every setter writes it, so a value
 // changed by the setup dialog or by hand is seen by the next read. A missing value gives its
-// default; a write the system refuses is ignored. Safe to use from several threads.
+// default; a write the system refuses is logged and changes nothing. Safe to use from several
+// threads and processes.
 class CQX44Setting {
 public:
     // The settings file: the one given to SetFilePathOverride, else the one named by the
-    // environment variable QX44SIM_SETTINGS, else setting.txt beside the executable.
+    // environment variable QX44SIM_SETTINGS, else the one SettingsLocation chooses.
     CQX44Setting();
     explicit CQX44Setting(std::string filePath);
 
@@ -38,6 +39,8 @@ public:
 
     int GetPortNum() const;
     void SetPortNum(int port);
+    // The local address hosts are served on: empty for every address, as on a station.
+    std::string GetBind() const;
 
     // Port 1 is COM1 (section Serial1); any other port number means COM2 (Serial2).
     void GetSerial(int port, int& baud, int& parity, int& bits, int& flow) const;

@@ -1,17 +1,11 @@
 #include "core/settings/IniFile.h"
 
-#include "core/common/FileReplacer.h"
+#include "core/common/InPlaceFile.h"
+#include "core/common/Log.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
-#include <fcntl.h>
-#include <mutex>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
-#include <vector>
 
 namespace qx44 {
 
@@ -47,21 +41,19 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 }
 
 struct Line {
+    std::size_t start; // offset of the line in the text
     std::string_view body;
     std::string_view ending; // "\r\n", "\n", or empty on a last line without one
 };
 
-std::vector<Line> SplitLines(std::string_view text) {
-    std::vector<Line> lines;
-    while (!text.empty()) {
-        const auto newline = text.find('\n');
-        const auto line = newline == std::string_view::npos ? text : text.substr(0, newline + 1);
-        text.remove_prefix(line.size());
-        const std::size_t endingSize = line.ends_with("\r\n") ? 2 : line.ends_with('\n') ? 1 : 0;
-        const auto bodySize = line.size() - endingSize;
-        lines.push_back({line.substr(0, bodySize), line.substr(bodySize)});
-    }
-    return lines;
+Line LineAt(std::string_view text, std::size_t start) {
+    const auto newline = text.find('\n', start);
+    const std::size_t end = newline == std::string_view::npos ? text.size() : newline + 1;
+    const std::size_t endingSize = newline == std::string_view::npos              ? 0
+                                   : newline > start && text[newline - 1] == '\r' ? 2
+                                                                                  : 1;
+    return {start, text.substr(start, end - start - endingSize),
+            text.substr(end - endingSize, endingSize)};
 }
 
 std::optional<std::string_view> SectionName(std::string_view body) {
@@ -95,27 +87,31 @@ std::optional<Entry> EntryOf(std::string_view body) {
 }
 
 // Where a key stands in the file, following the profile functions: the first section of that
-// name counts, and in it the first line of that key.
+// name counts, and in it the first line of that key. One pass, which ends at that line.
 struct Location {
-    std::optional<std::size_t> section;
-    std::optional<std::size_t> key;
-    std::size_t lastOfSection = 0; // the last entry of the section, or its header
+    bool section = false;
+    std::optional<Line> key;
+    std::optional<Line> lastOfSection; // the last entry of the section, or its header
 };
 
-Location Locate(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
+Location Locate(std::string_view text, std::string_view section, std::string_view key) {
     Location at;
     bool inSection = false;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (const auto name = SectionName(lines[i].body)) {
+    for (std::size_t start = 0; start < text.size() && !at.key;) {
+        const Line line = LineAt(text, start);
+        start += line.body.size() + line.ending.size();
+        if (const auto name = SectionName(line.body)) {
             inSection = !at.section && EqualNoCase(*name, section);
             if (inSection) {
-                at.section = i;
-                at.lastOfSection = i;
+                at.section = true;
+                at.lastOfSection = line;
             }
-        } else if (const auto entry = EntryOf(lines[i].body); entry && inSection) {
-            at.lastOfSection = i;
-            if (!at.key && EqualNoCase(entry->key, key)) {
-                at.key = i;
+        } else if (inSection) {
+            if (const auto entry = EntryOf(line.body)) {
+                at.lastOfSection = line;
+                if (EqualNoCase(entry->key, key)) {
+                    at.key = line;
+                }
             }
         }
     }
@@ -155,88 +151,37 @@ std::string CutToChars(std::string_view text, std::size_t maxChars) {
     return std::string(text);
 }
 
-enum class FileState { Missing, Loaded, Unreadable };
-
-std::pair<FileState, std::string> LoadFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        const bool missing = errno == ENOENT || errno == ENOTDIR;
-        return {missing ? FileState::Missing : FileState::Unreadable, {}};
-    }
-    std::string text;
-    char buffer[8192];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got > 0) {
-            text.append(buffer, std::size_t(got));
-        } else if (got == 0) {
-            break;
-        } else if (errno != EINTR) {
-            ::close(fd);
-            return {FileState::Unreadable, {}};
-        }
-    }
-    ::close(fd);
-    return {FileState::Loaded, std::move(text)};
-}
-
 std::string ApplyWrite(std::string_view text, std::string_view section, std::string_view key,
                        std::string_view value) {
-    const auto lines = SplitLines(text);
-    const Location at = Locate(lines, section, key);
+    const Location at = Locate(text, section, key);
     // New lines take the file's own line ends, so a file from a station stays CRLF throughout.
-    const std::string_view newline = lines.empty() || lines.front().ending.empty()
-                                         ? std::string_view("\n")
-                                         : lines.front().ending;
-    const auto appendEntry = [&](std::string& out) {
-        out.append(key).append("=").append(value).append(newline);
-    };
+    const std::string_view firstEnding = LineAt(text, 0).ending;
+    const std::string_view newline = firstEnding.empty() ? std::string_view("\n") : firstEnding;
 
     std::string out;
     out.reserve(text.size() + section.size() + key.size() + value.size() + 8);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const Line& line = lines[i];
-        if (at.key == i) {
-            out.append(line.body.substr(0, EntryOf(line.body)->valueStart)).append(value);
-            out.append(line.ending);
-            continue;
-        }
-        out.append(line.body).append(line.ending);
-        if (!at.key && at.section && i == at.lastOfSection) {
-            if (line.ending.empty()) {
-                out.append(newline);
-            }
-            appendEntry(out);
-        }
+    if (at.key) {
+        const std::size_t valueStart = at.key->start + EntryOf(at.key->body)->valueStart;
+        const std::size_t valueEnd = at.key->start + at.key->body.size();
+        return out.append(text.substr(0, valueStart)).append(value).append(text.substr(valueEnd));
     }
-    if (!at.section) {
+    std::size_t insertAt = text.size();
+    if (at.section) {
+        insertAt = at.lastOfSection->start + at.lastOfSection->body.size() +
+                   at.lastOfSection->ending.size();
+        out.append(text.substr(0, insertAt));
+        if (at.lastOfSection->ending.empty()) {
+            out.append(newline);
+        }
+    } else {
+        out.append(text);
         if (!out.empty() && !out.ends_with('\n')) {
             out.append(newline);
         }
         out.append("[").append(section).append("]").append(newline);
-        appendEntry(out);
     }
-    return out;
-}
-
-// rename() would replace a symbolic link by a plain file; write where the link points instead.
-std::string FollowLink(const std::string& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-        return path;
-    }
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) {
-        return path;
-    }
-    std::string target(resolved);
-    std::free(resolved);
-    return target;
-}
-
-std::mutex& WriteMutex() {
-    static std::mutex mutex;
-    return mutex;
+    out.append(key).append("=").append(value).append(newline);
+    return out.append(text.substr(insertAt));
 }
 
 } // namespace
@@ -244,13 +189,12 @@ std::mutex& WriteMutex() {
 IniFile::IniFile(std::string path) : m_path(std::move(path)) {}
 
 std::optional<std::string> IniFile::Read(std::string_view section, std::string_view key) const {
-    const std::string text = LoadFile(m_path).second;
-    const auto lines = SplitLines(text);
-    const Location at = Locate(lines, section, key);
+    const std::string text = InPlaceFile::Load(m_path, kMaxFileSize).text;
+    const Location at = Locate(text, section, key);
     if (!at.key) {
         return std::nullopt;
     }
-    return std::string(Unquote(EntryOf(lines[*at.key].body)->value));
+    return std::string(Unquote(EntryOf(at.key->body)->value));
 }
 
 int IniFile::ReadInt(std::string_view section, std::string_view key, int defaultValue) const {
@@ -265,25 +209,21 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
 }
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    // A line break inside the value would turn its tail into lines of its own.
-    value = value.substr(0, value.find_first_of("\r\n"));
-    const std::lock_guard lock(WriteMutex());
-    const std::string target = FollowLink(m_path);
-    const auto [state, text] = LoadFile(target);
-    if (state == FileState::Unreadable) {
+    // A line break inside the value would turn its tail into lines of its own, a NUL would end
+    // the file's text.
+    value = value.substr(0, value.find_first_of(std::string_view("\r\n\0", 3)));
+    const InPlaceFile::Status status =
+        InPlaceFile::Rewrite(m_path, kMaxFileSize, [&](std::string_view text) {
+            return ApplyWrite(text, section, key, value);
+        });
+    if (status.state != InPlaceFile::State::Loaded) {
+        Log::Error(LogArea::Settings, "cannot write " + std::string(section) + "/" +
+                                          std::string(key) + " to " + m_path + ": " +
+                                          InPlaceFile::Explain(status, kMaxFileSize) +
+                                          "; the setting keeps its value");
         return false;
     }
-    std::optional<mode_t> mode;
-    if (state == FileState::Loaded) {
-        struct stat info {};
-        // rename() would get past a read-only file in a writable folder; the profile functions
-        // refuse it, and so do we.
-        if (::access(target.c_str(), W_OK) != 0 || ::stat(target.c_str(), &info) != 0) {
-            return false;
-        }
-        mode = info.st_mode & 07777;
-    }
-    return FileReplacer::Replace(target, ApplyWrite(text, section, key, value), mode);
+    return true;
 }
 
 bool IniFile::WriteInt(std::string_view section, std::string_view key, int value) {

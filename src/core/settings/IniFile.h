@@ -11,13 +11,16 @@ namespace qx44 {
 // the same here and a file written here still works on a station. Nothing is cached: every call
 // goes to the file, so a hand edit or another object's write is seen by the next read.
 //
-// Writes replace the whole file with rename(), so a reader on another thread sees either the old
-// or the new file, and a crash in the middle leaves the old one. Writes within the process are
-// serialised so that two read-modify-write cycles cannot drop each other's key.
+// Writes rewrite the file in place, as the profile functions do: owner, mode and links stay, and a
+// file in a folder its user may not write can still be saved. A reader in any thread or process
+// sees the old or the new file, a crash in the middle leaves one of the two, and two writers never
+// drop each other's key. Only a regular file up to kMaxFileSize is read; any other reads as empty.
 class IniFile {
 public:
     // The profile functions read strings into a 256-character buffer; callers rely on the cut.
     static constexpr std::size_t kMaxStringLength = 255;
+    // Far above any real settings file; a bigger one is not a settings file.
+    static constexpr std::size_t kMaxFileSize = 1024 * 1024;
 
     explicit IniFile(std::string path);
 
@@ -36,8 +39,8 @@ public:
                            std::string_view defaultValue) const;
 
     // Rewrites the key's line where it stands, or adds the key at the end of its section, or
-    // adds the section at the end of the file; creates the file if needed. Returns false when
-    // the system refused, in which case the file is unchanged.
+    // adds the section at the end of the file; creates the file if needed. Returns false, and
+    // logs why, when the system refused, in which case the file is unchanged.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     bool WriteInt(std::string_view section, std::string_view key, int value);
 

@@ -1,15 +1,11 @@
 #include "core/settings/SettingsCheck.h"
 
+#include "core/common/InPlaceFile.h"
 #include "core/common/Log.h"
-#include "core/common/UniqueFd.h"
 #include "core/settings/IniFile.h"
 
 #include <array>
-#include <cerrno>
 #include <climits>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace qx44 {
 
@@ -47,16 +43,12 @@ constexpr std::array<Range, 40> kRanges = {{
 }};
 
 // A missing file is the normal first start (every setting has its default); one that exists
-// but cannot be read silently turns the station into a default station.
+// but cannot be used silently turns the station into a default station.
 void CheckReadable(const std::string& path) {
-    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.Valid() && errno == ENOENT) {
-        return;
-    }
-    char byte = 0;
-    if (!file.Valid() || ::read(file.Get(), &byte, 1) < 0) {
+    const InPlaceFile::Status status = InPlaceFile::Load(path, IniFile::kMaxFileSize).status;
+    if (status.state != InPlaceFile::State::Loaded && status.state != InPlaceFile::State::Missing) {
         Log::Error(LogArea::Settings, "cannot read the settings file " + path + ": " +
-                                          ::strerrordesc_np(errno) +
+                                          InPlaceFile::Explain(status, IniFile::kMaxFileSize) +
                                           "; every setting has its default");
     }
 }
@@ -64,6 +56,7 @@ void CheckReadable(const std::string& path) {
 } // namespace
 
 void SettingsCheck::Run(const std::string& settingsFile) {
+    Log::Note(LogArea::Settings, [&] { return "using " + settingsFile; });
     CheckReadable(settingsFile);
     if (!Log::IsVerbose(LogArea::Settings)) {
         return;

@@ -3,6 +3,7 @@
 #include "core/hostlink/CSerialException.h"
 #include "core/screen/ScreenDump.h"
 
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cstdlib>
 #include <poll.h>
@@ -54,7 +55,8 @@ ReplayStation::~ReplayStation() {
 }
 
 bool ReplayStation::Start() {
-    if (!link_.StartListening(0)) {
+    // Only the replaying host connects: no other machine may feed the replay.
+    if (!link_.StartListening(0, in_addr{htonl(INADDR_LOOPBACK)})) {
         return false;
     }
     loop_ = std::thread([this] { Loop(); });

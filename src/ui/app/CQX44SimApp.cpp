@@ -3,6 +3,7 @@
 #include "core/settings/CNetCard.h"
 #include "core/settings/CQX44Setting.h"
 #include "core/settings/SettingsCheck.h"
+#include "core/settings/SettingsLocation.h"
 #include "platform/LinuxNetAdapters.h"
 #include "ui/app/CQX44Flash.h"
 #include "ui/app/StationFonts.h"
@@ -24,6 +25,11 @@ bool CQX44SimApp::IsAlreadyRunning(const std::string& settingsFile) {
 int CQX44SimApp::Run(const Options& options) {
     if (IsAlreadyRunning(options.settingsFile)) {
         return 0;
+    }
+    if (options.settingsFile.empty()) {
+        const auto& location = SettingsLocation::ForProgram();
+        SettingsLocation::Prepare(location,
+                                  SettingsLocation::ExampleFile(SettingsLocation::ProgramFolder()));
     }
     SettingsCheck::Run(CQX44Setting().GetFilePath());
     InstallStationFonts();

@@ -99,12 +99,18 @@ void CQX44SimDlg::StartControlPort() {
 }
 
 bool CQX44SimDlg::StartListening() {
-    const int port = CQX44Setting().GetPortNum();
+    const CQX44Setting settings;
+    const int port = settings.GetPortNum();
+    const std::string bind = settings.GetBind();
+    const auto address = CTCPIPListen::ParseAddress(bind);
     if (port < 0 || port > 0xFFFF) {
         Log::Error(LogArea::Host, "cannot listen: Net/PortNum=" + std::to_string(port) +
                                       " is not a TCP port number");
+    } else if (!address) {
+        Log::Error(LogArea::Host, "cannot listen: Net/Bind=" + bind + " is not an IPv4 address");
     }
-    if (port < 0 || port > 0xFFFF || !hostLink_.StartListening(static_cast<std::uint16_t>(port))) {
+    if (port < 0 || port > 0xFFFF || !address ||
+        !hostLink_.StartListening(static_cast<std::uint16_t>(port), *address)) {
         messageBox_.ShowNotice("error when start tcp/ip socket");
         return false;
     }

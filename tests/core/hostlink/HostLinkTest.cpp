@@ -5,6 +5,7 @@
 #include "support/TempDir.h"
 #include "support/TestUiThread.h"
 
+#include <arpa/inet.h>
 #include <condition_variable>
 #include <functional>
 #include <gtest/gtest.h>
@@ -255,6 +256,41 @@ TEST_F(HostLinkTest, PortInUseIsReported) {
     HostLink other(sink, otherUi, events);
     EXPECT_FALSE(other.StartListening(link.Listener().Port()));
     EXPECT_FALSE(other.Listener().IsListening());
+}
+
+TEST(CTCPIPListenTest, AddressIsEveryLocalOneOrADottedIPv4Address) {
+    const struct {
+        const char* text;
+        const char* expected;
+    } cases[] = {{"", "0.0.0.0"},        {"127.0.0.1", "127.0.0.1"}, {"10.1.2.3", "10.1.2.3"},
+                 {"localhost", nullptr}, {"::1", nullptr},           {"127.1", nullptr},
+                 {"256.0.0.1", nullptr}, {"127.0.0.1 ", nullptr},    {"127.0.0.1:80", nullptr}};
+    for (const auto& c : cases) {
+        const auto address = CTCPIPListen::ParseAddress(c.text);
+        char text[INET_ADDRSTRLEN] = "";
+        if (address) {
+            ::inet_ntop(AF_INET, &*address, text, sizeof text);
+        }
+        EXPECT_EQ(address ? std::string(text) : "none", c.expected ? c.expected : "none")
+            << '"' << c.text << '"';
+    }
+}
+
+// A developer's machine serves hosts on loopback alone: a host that comes to another address of
+// the machine is refused, as is a second listener on the address taken.
+TEST_F(HostLinkTest, ListensOnTheGivenAddressAlone) {
+    test::TestUiThread otherUi;
+    HostLink bound(sink, otherUi, events);
+    ASSERT_TRUE(bound.StartListening(0, *CTCPIPListen::ParseAddress("127.0.0.2")));
+    const std::uint16_t port = bound.Listener().Port();
+    EXPECT_THROW(test::TcpTestClient(port, "127.0.0.1"), std::runtime_error);
+    test::TcpTestClient host(port, "127.0.0.2");
+    pollfd pfd{bound.Listener().Fd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&pfd, 1, 5000), 1);
+    bound.AcceptHost();
+    EXPECT_TRUE(bound.HasHost());
+    HostLink again(sink, otherUi, events);
+    EXPECT_FALSE(again.StartListening(port, *CTCPIPListen::ParseAddress("127.0.0.2")));
 }
 
 TEST(ServerSocketTest, SendThatWouldBlockLosesNothing) {

@@ -439,30 +439,57 @@ TEST_F(LocalBrowserTest, PickedGroupPlaysInOrderAndSpaceReturnsWithTheHostHearin
     EXPECT_FALSE(player.isVisible()) << "Cancel plays nothing";
 }
 
-TEST(CQX44SimDlgListenerTest, PortInUseIsToldOnceAndTheTerminalRunsOn) {
+// A listener that cannot be had is told once, as the station tells it, and the terminal runs on;
+// Net/Bind puts it on one address of the machine.
+TEST(CQX44SimDlgListenerTest, ListenerThatCannotBeHadIsToldOnceAndTheTerminalRunsOn) {
     uitest::EnsureApplication();
     test::TempDir dir;
     CTCPIPListen occupier;
     ASSERT_TRUE(occupier.Listen(0));
-    test::TempDir::WriteText(dir.File("setting.txt"),
-                             "[Net]\nPortNum=" + std::to_string(occupier.Port()) +
-                                 "\n[Main]\nBeeping=0\n");
-    CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
-    {
+    const std::string inUse = std::to_string(occupier.Port());
+    const std::string free = std::to_string(test::FreePort());
+    const struct {
+        std::string net;
+        std::string port;
+        const char* listeningOn; // nullptr: the message box
+    } cases[] = {
+        {"PortNum=" + inUse, inUse, nullptr},
+        {"PortNum=" + free + "\nBind=station", free, nullptr},
+        {"PortNum=" + free + "\nBind=192.0.2.1", free, nullptr},
+        {"PortNum=" + free + "\nBind=127.0.0.2", free, "127.0.0.2"},
+        {"PortNum=" + free + "\nBind=", free, "0.0.0.0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.net);
+        test::TempDir::WriteText(dir.File("setting.txt"),
+                                 "[Net]\n" + c.net + "\n[Main]\nBeeping=0\n");
+        CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
         CQX44SimDlg window;
         window.show();
         window.Initialise();
-        QMessageBox* box = nullptr;
-        EXPECT_TRUE(WaitUntil([&] {
-            box = window.findChild<QMessageBox*>();
-            return box != nullptr;
-        }));
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->text().toStdString(), "error when start tcp/ip socket");
-        EXPECT_EQ(window.findChildren<QMessageBox*>().size(), 1);
-        EXPECT_FALSE(window.Link().Listener().IsListening());
+        if (c.listeningOn == nullptr) {
+            QMessageBox* box = nullptr;
+            EXPECT_TRUE(WaitUntil([&] {
+                box = window.findChild<QMessageBox*>();
+                return box != nullptr;
+            }));
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text().toStdString(), "error when start tcp/ip socket");
+            EXPECT_EQ(window.findChildren<QMessageBox*>().size(), 1);
+            EXPECT_FALSE(window.Link().Listener().IsListening());
+        } else {
+            ASSERT_TRUE(window.Link().Listener().IsListening());
+            sockaddr_in bound{};
+            socklen_t length = sizeof bound;
+            ::getsockname(window.Link().Listener().Fd(), reinterpret_cast<sockaddr*>(&bound),
+                          &length);
+            char text[INET_ADDRSTRLEN] = "";
+            ::inet_ntop(AF_INET, &bound.sin_addr, text, sizeof text);
+            EXPECT_STREQ(text, c.listeningOn);
+            EXPECT_TRUE(window.findChildren<QMessageBox*>().empty());
+        }
         EXPECT_EQ(ScreenDump::Text(window.TextScreen().Snapshot(), 24, 12, 20, 1),
-                  "TCP port: " + std::to_string(occupier.Port()) + "\n");
+                  "TCP port: " + c.port + "\n");
     }
     CQX44Setting::SetFilePathOverride({});
 }
