@@ -49,6 +49,7 @@ private:
     std::optional<int> ReadInteger(QLineEdit& edit, std::optional<std::pair<int, int>> range);
     void ChooseFolder();
 
+    // Boxes owned by the page itself, modal to it; tests give a recorder instead.
     QtMessageBox ownMessages_{this};
     IMessageBox& messages_;
     SetupValues loaded_;
