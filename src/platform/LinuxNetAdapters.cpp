@@ -38,6 +38,12 @@ bool IsLoopback(const ifaddrs& interface) {
     return (interface.ifa_flags & IFF_LOOPBACK) != 0;
 }
 
+// Up with a link: the kernel sets running when the carrier is there (or the driver cannot tell).
+bool IsWorking(const ifaddrs& interface) {
+    constexpr unsigned kWorking = IFF_UP | IFF_RUNNING;
+    return (interface.ifa_flags & kWorking) == kWorking;
+}
+
 // An address label such as "eth0:1" belongs to the interface "eth0".
 std::string_view AdapterName(const ifaddrs& interface) {
     const std::string_view name = interface.ifa_name;
@@ -101,6 +107,7 @@ LinuxNetAdapters::ListAdapters(std::vector<NetAdapterEntry>& adapters) const {
             continue;
         }
         NetAdapterEntry& entry = EntryFor(found, AdapterName(*interface));
+        entry.up = entry.up || IsWorking(*interface);
         const sockaddr* address = interface->ifa_addr;
         if (address == nullptr) {
             continue;
@@ -135,8 +142,7 @@ bool LinuxNetAdapters::IsNetworkAlive() const {
     const InterfaceList list = ListInterfaces();
     for (const ifaddrs* interface = list.get(); interface != nullptr;
          interface = interface->ifa_next) {
-        constexpr unsigned kWorking = IFF_UP | IFF_RUNNING;
-        if (!IsLoopback(*interface) && (interface->ifa_flags & kWorking) == kWorking) {
+        if (!IsLoopback(*interface) && IsWorking(*interface)) {
             return true;
         }
     }

@@ -10,10 +10,11 @@ namespace qx44 {
 
 // The machine's network interfaces from getifaddrs. Each interface other than loopback is an
 // adapter, in the order the kernel lists them, with its link-layer address and its IPv4
-// addresses (IPv6 addresses are not part of the station's adapter record). The gateway is the
-// interface's default route in the kernel's routing table. A DHCP server is known only where
-// systemd-networkd keeps a lease for the interface; with any other network manager the record
-// shows none. Linux has no WINS client, so no adapter has a WINS server.
+// addresses (IPv6 addresses are not part of the station's adapter record), up when the kernel
+// calls it up and running. The gateway is the interface's default route in the kernel's routing
+// table. A DHCP server is known only where systemd-networkd keeps a lease for the interface;
+// with any other network manager the record shows none. Linux has no WINS client, so no
+// adapter has a WINS server.
 class LinuxNetAdapters : public INetAdapterSource {
 public:
     static constexpr const char* kRouteTable = "/proc/net/route";

@@ -28,12 +28,19 @@ std::string SingleInstanceLock::PathFor(const std::string& settingsFile) {
 }
 
 bool SingleInstanceLock::TryAcquire(const std::string& path) {
-    fd_ = UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
+    constexpr int kFlags = O_CLOEXEC | O_NOFOLLOW;
+    fd_ = UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0666));
+    if (fd_.Valid()) {
+        // Every user's copy locks the same file, so it must stay writable for all of them.
+        ::fchmod(fd_.Get(), 0666);
+    } else {
+        // Another user's file that this user may not write, or may not open with create in a
+        // sticky folder (fs.protected_regular): a lock needs no more than reading.
+        fd_ = UniqueFd(::open(path.c_str(), O_RDONLY | kFlags));
+    }
     if (!fd_.Valid()) {
         return true;
     }
-    // Every user's copy locks the same file, so it must stay writable for all of them.
-    ::fchmod(fd_.Get(), 0666);
     int result = 0;
     do {
         result = ::flock(fd_.Get(), LOCK_EX | LOCK_NB);

@@ -17,8 +17,9 @@ public:
     // command line one of its own, so stations with their own settings run side by side.
     static std::string PathFor(const std::string& settingsFile);
 
-    // False when another process holds the lock. A lock file that cannot be opened counts as no
-    // other copy: the station starts rather than refusing to run at all.
+    // False when another process holds the lock. A lock file that this user may only read is
+    // locked all the same; one that cannot be opened at all counts as no other copy: the
+    // station starts rather than refusing to run at all.
     bool TryAcquire(const std::string& path);
 
 private:

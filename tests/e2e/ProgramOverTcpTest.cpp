@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <netinet/in.h>
+#include <regex>
 #include <sys/socket.h>
 
 namespace qx44 {
@@ -30,10 +31,13 @@ bool PortIsFree(std::uint16_t port) {
     return ::bind(probe.Get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
 }
 
+// Silent all the while, even where Qt would complain of the session (no XDG_RUNTIME_DIR).
 TEST(ProgramOverTcpTest, ServesHostsAndEndsCleanlyOnSigterm) {
     test::TempDir dir;
     const std::uint16_t port = test::FreePort();
-    auto started = test::StartStationProgram(QX44SIM_PATH, dir, port);
+    const std::string output = dir.File("output.txt");
+    auto started =
+        test::StartStationProgram(QX44SIM_PATH, dir, port, {}, {"XDG_RUNTIME_DIR="}, {}, {}, output);
     test::ChildProcess& program = *started;
 
     auto host = ConnectWhenListening(port);
@@ -56,6 +60,7 @@ TEST(ProgramOverTcpTest, ServesHostsAndEndsCleanlyOnSigterm) {
     EXPECT_EQ(WEXITSTATUS(*status), 0);
     EXPECT_TRUE(replacement->WaitClosed());
     EXPECT_TRUE(PortIsFree(port));
+    EXPECT_EQ(test::TempDir::ReadText(output), "");
 }
 
 // One station per settings file: a second copy on the same file ends at once and quietly, while
@@ -143,6 +148,11 @@ TEST(ProgramOverTcpTest, VerboseLogsWhatTheStationIgnores) {
           "--trace", "--replay", "--speed", "--expect-screen", "--dump-screen"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option << " missing from --help";
     }
+    // The help wraps its lines.
+    const std::string words = std::regex_replace(help, std::regex("\\s+"), " ");
+    EXPECT_NE(words.find("status 0 when all match, 1 when not, 2 when the replay cannot run"),
+              std::string::npos)
+        << help;
 }
 
 } // namespace

@@ -16,7 +16,8 @@ using namespace std::chrono_literals;
 using test::Bytes;
 
 // A session traced by the running program replays with the built program: status 0 as it is,
-// 1 naming the line of a changed reply, 1 naming the cell of a changed screen, 2 for no trace.
+// 1 naming the line of a changed reply, 1 naming the cell of a changed screen, 2 for no trace;
+// the replay's options without a replay are a mistake.
 TEST(TraceReplayProgramTest, TracedSessionReplaysAndNamesWhatChanged) {
     test::TempDir dir;
     const std::uint16_t port = test::FreePort();
@@ -71,6 +72,12 @@ TEST(TraceReplayProgramTest, TracedSessionReplaysAndNamesWhatChanged) {
 
     std::tie(status, output) = replay({"--replay", dir.File("missing.trace")});
     EXPECT_EQ(status, 2) << output;
+
+    for (const std::string option : {"--speed", "--expect-screen", "--dump-screen"}) {
+        std::tie(status, output) = replay({option, "1"});
+        EXPECT_EQ(status, 2) << option;
+        EXPECT_EQ(output, "qx44sim: " + option + " needs --replay\nTry 'qx44sim --help'.\n");
+    }
 }
 
 // What the trace or the replay cannot use ends the program at once with status 2 and says why.

@@ -88,14 +88,18 @@ TEST(LinuxNetAdaptersTest, HardwareAddressesAreTheKernelsLinkAddresses) {
 
 // The kernel counts an interface as running when it is up and its operational state is up or
 // unknown (a driver that does not report its carrier).
+bool IsWorking(const std::string& name) {
+    const std::string state =
+        Trimmed(TempDir::ReadText(std::string(kSystemInterfaces) + "/" + name + "/operstate"));
+    return (SystemFlags(name) & IFF_UP) != 0 && (state == "up" || state == "unknown");
+}
+
 TEST(LinuxNetAdaptersTest, NetworkIsAliveWhenAnAdapterIsUpAndRunning) {
-    const std::set<std::string> names = SystemAdapterNames();
-    const bool working = std::ranges::any_of(names, [](const std::string& name) {
-        const std::string state =
-            Trimmed(TempDir::ReadText(std::string(kSystemInterfaces) + "/" + name + "/operstate"));
-        return (SystemFlags(name) & IFF_UP) != 0 && (state == "up" || state == "unknown");
-    });
-    EXPECT_EQ(LinuxNetAdapters().IsNetworkAlive(), working);
+    EXPECT_EQ(LinuxNetAdapters().IsNetworkAlive(),
+              std::ranges::any_of(SystemAdapterNames(), IsWorking));
+    for (const NetAdapterEntry& adapter : ListedAdapters(LinuxNetAdapters())) {
+        EXPECT_EQ(adapter.up, IsWorking(adapter.description)) << adapter.description;
+    }
 }
 
 TEST(LinuxNetAdaptersTest, TakesGatewayAndDhcpServerFromTheRouteTableAndLeases) {

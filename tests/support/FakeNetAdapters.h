@@ -23,11 +23,14 @@ public:
     }
     bool IsNetworkAlive() const override { return alive; }
 
-    static NetAdapterEntry Adapter(std::string name, std::vector<std::uint8_t> hardwareAddress) {
+    // An Ethernet adapter, up unless said otherwise.
+    static NetAdapterEntry Adapter(std::string name, std::vector<std::uint8_t> hardwareAddress,
+                                   bool up = true) {
         NetAdapterEntry entry;
         entry.description = std::move(name);
         entry.hardwareAddress = std::move(hardwareAddress);
         entry.type = 6;
+        entry.up = up;
         return entry;
     }
 };

@@ -155,7 +155,7 @@ ControlReply ControlCommands::Cell(std::string_view arguments) const {
     return ControlReply::Ok()
         .AddNumber("column", column)
         .AddNumber("row", row)
-        .AddText("char", FirstLine(ScreenDump::Text(screen, column, row, 1, 1)))
+        .AddText("char", ScreenDump::CellText(screen, column, row))
         .AddNumber("code", at.code)
         .AddText("attr", FirstLine(ScreenDump::Attributes(screen, column, row, 1, 1)))
         .AddText("fore", ColorText(CVantor256Attr::ForeColor(at.attribute)))

@@ -102,6 +102,13 @@ std::vector<std::string> RowPieces(const ScreenSnapshot& screen, int row) {
     return pieces;
 }
 
+// A cell's piece where a region of the dump begins or goes on: a region that starts inside a
+// two-cell character still keeps its columns.
+std::string PieceIn(const std::vector<std::string>& pieces, int column, bool startsRegion) {
+    const std::string& piece = pieces.at(static_cast<std::size_t>(column));
+    return piece.empty() && startsRegion ? std::string(" ") : piece;
+}
+
 std::string AttributeText(std::int32_t attribute) {
     std::array<char, 16> text{};
     std::snprintf(text.data(), text.size(), "%04X", static_cast<unsigned>(attribute));
@@ -160,6 +167,13 @@ std::string ScreenDump::Glyph(std::uint16_t code) {
     return out;
 }
 
+std::string ScreenDump::CellText(const ScreenSnapshot& screen, int column, int row) {
+    if (column < 0 || column >= screen.columns || row < 0 || row >= screen.rows) {
+        return {};
+    }
+    return PieceIn(RowPieces(screen, row), column, true);
+}
+
 std::string ScreenDump::Text(const ScreenSnapshot& screen) {
     return Text(screen, 0, 0, screen.columns, screen.rows);
 }
@@ -172,9 +186,7 @@ std::string ScreenDump::Text(const ScreenSnapshot& screen, int column, int row, 
         const std::vector<std::string> pieces = RowPieces(screen, r);
         std::string line;
         for (int c = region.firstColumn; c < region.endColumn; ++c) {
-            // A region that starts inside a two-cell character still keeps its columns.
-            const std::string& piece = pieces[static_cast<std::size_t>(c)];
-            line += piece.empty() && c == region.firstColumn ? std::string(" ") : piece;
+            line += PieceIn(pieces, c, c == region.firstColumn);
         }
         line.erase(line.find_last_not_of(' ') + 1);
         out += line;

@@ -40,6 +40,9 @@ public:
 
     // The UTF-8 form of what a cell holding this code (as a whole cell) shows.
     static std::string Glyph(std::uint16_t code);
+    // What the cell at (column, row) shows, as Text gives it, but a blank kept as a space: one
+    // character, a space for the second cell of a two-cell one; empty off the grid.
+    static std::string CellText(const ScreenSnapshot& screen, int column, int row);
 };
 
 } // namespace qx44

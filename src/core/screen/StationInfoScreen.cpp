@@ -26,7 +26,7 @@ std::optional<int> StationInfoScreen::ShowStationInfo(std::string_view host) {
     textScreen_.DrawBox(kBoxColumn, kBoxRow, kBoxWidth, kBoxHeight, kBoxAttribute);
 
     const CQX44Setting settings;
-    const std::string macAddress = CNetCard(Adapters()).GetAddressText(0);
+    const std::string macAddress = CNetCard(Adapters()).GetMainAddressText();
     int row = kFirstTextRow;
     PutRow(row++, std::string(kProductName) + " " + settings.GetDevName());
     PutRow(row++, kProgramDate);

@@ -14,6 +14,20 @@ std::atomic<const INetAdapterSource*>& RegisteredSource() {
     return source;
 }
 
+bool HasHardwareAddress(const NetAdapterEntry& entry) {
+    return std::ranges::any_of(entry.hardwareAddress, [](std::uint8_t byte) { return byte != 0; });
+}
+
+int MainAdapter(const std::vector<NetAdapterEntry>& entries) {
+    auto found = std::ranges::find_if(entries, [](const NetAdapterEntry& entry) {
+        return entry.up && HasHardwareAddress(entry);
+    });
+    if (found == entries.end()) {
+        found = std::ranges::find_if(entries, HasHardwareAddress);
+    }
+    return found == entries.end() ? 0 : static_cast<int>(found - entries.begin());
+}
+
 std::string OrNotAvailable(const std::optional<std::string>& value) {
     return value ? *value : std::string(CNetCard::kNotAvailable);
 }
@@ -38,6 +52,7 @@ CNetCard::CNetCard(const INetAdapterSource& source) : status_(kStatusSuccess) {
         status_ = kStatusNoAdapter;
         return;
     }
+    mainAdapter_ = MainAdapter(entries);
     adapters_.reserve(entries.size());
     for (const NetAdapterEntry& entry : entries) {
         adapters_.push_back(MakeInfo(entry));

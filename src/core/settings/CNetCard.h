@@ -35,6 +35,10 @@ public:
     int GetAdapterCount() const;
     // The empty text for an index without a record.
     std::string GetAddressText(int index) const;
+    // The address text of the adapter the machine uses: the first that is up and has a hardware
+    // address, else the first with a hardware address, else the first; empty without adapters.
+    // A machine lists virtual interfaces (ifb0, dummy0) that are down before its real one.
+    std::string GetMainAddressText() const { return GetAddressText(mainAdapter_); }
     const std::vector<CNetCardInfo>& Adapters() const { return adapters_; }
     // How the listing went; for diagnostics only.
     const std::string& GetStatus() const { return status_; }
@@ -46,6 +50,7 @@ public:
 private:
     std::string status_;
     std::vector<CNetCardInfo> adapters_;
+    int mainAdapter_ = 0;
 };
 
 } // namespace qx44

@@ -361,7 +361,7 @@ std::string CQX44Setting::GetStationName() {
 }
 
 std::string CQX44Setting::GetMacAddress() {
-    return CNetCard().GetAddressText(0);
+    return CNetCard().GetMainAddressText();
 }
 
 bool CQX44Setting::GetDisplayMode(int& width, int& height, int& bitsPerPixel, int& frequency) {

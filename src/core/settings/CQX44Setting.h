@@ -100,8 +100,8 @@ public:
 
     // The host name, at most 255 characters.
     static std::string GetStationName();
-    // The hardware address of the first network adapter ("001A2B-3C4D5E"), or the empty text
-    // when none is listed. The adapters are listed anew on every call.
+    // The hardware address of the adapter the machine uses ("001A2B-3C4D5E"; see CNetCard), or
+    // the empty text when none is listed. The adapters are listed anew on every call.
     static std::string GetMacAddress();
     // false, outputs untouched, when no source is registered or it does not know the mode.
     static bool GetDisplayMode(int& width, int& height, int& bitsPerPixel, int& frequency);

@@ -23,6 +23,8 @@ struct NetAdapterEntry {
     // The interface type number the way network management reports it (6 Ethernet, 71 wireless,
     // 1 anything else).
     int type = 1;
+    // Up with a working link, as the kernel or the system reports it.
+    bool up = false;
     // IPv4 only, in the system's order.
     std::vector<IpAddress> ipAddresses;
     std::optional<std::string> gateway;

@@ -3,7 +3,6 @@
 #include "ui/app/CSettingDlg.h"
 #include "ui/app/FullScreen.h"
 #include "ui/screen/QtKeyTranslator.h"
-#include "ui/widgets/QtMessageBox.h"
 
 #include <QCursor>
 #include <QFontDatabase>
@@ -49,9 +48,16 @@ CQX44Flash::CQX44Flash(bool windowed, QWidget* parent, IHostTrace& trace)
         texts_.push_back({std::move(text), std::move(label)});
     }
 
-    bootDelay_.setSingleShot(true);
+    // Coarse timers may fire 5 % early or late: the page must stay its three seconds. Named
+    // children, so those who check the page find them.
+    for (auto [timer, name] :
+         {std::pair{&bootDelay_, "bootDelay"}, std::pair{&hideDelay_, "hideDelay"}}) {
+        timer->setParent(this);
+        timer->setObjectName(name);
+        timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
+    }
     connect(&bootDelay_, &QTimer::timeout, this, &CQX44Flash::OpenTerminal);
-    hideDelay_.setSingleShot(true);
     // Hidden for good under the terminal, it gives back its window and the window's backing
     // store, an image of the whole display.
     connect(&hideDelay_, &QTimer::timeout, this, [this] {
@@ -126,8 +132,7 @@ void CQX44Flash::EnterSetup() {
     // Only the setup page is worked with a pointer.
     QGuiApplication::restoreOverrideCursor();
     {
-        QtMessageBox messages(nullptr);
-        CSettingDlg setup(messages, this);
+        CSettingDlg setup(this);
         setup.exec();
     }
     QGuiApplication::setOverrideCursor(Qt::BlankCursor);

@@ -1,7 +1,6 @@
 #include "ui/app/CSettingDlg.h"
 
 #include "core/settings/CQX44Setting.h"
-#include "ui/widgets/IMessageBox.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -15,8 +14,6 @@
 namespace qx44 {
 
 namespace {
-
-constexpr int kMarginLimit = 10;
 
 // The player's actions as the page lists them, with the key each row sets.
 struct VideoKeyRow {
@@ -60,6 +57,8 @@ QString Text(const std::string& text) {
 
 } // namespace
 
+CSettingDlg::CSettingDlg(QWidget* parent) : CSettingDlg(ownMessages_, parent) {}
+
 CSettingDlg::CSettingDlg(IMessageBox& messages, QWidget* parent)
     : QDialog(parent), messages_(messages), loaded_(SetupValues::Load(CQX44Setting())) {
     setWindowTitle("QX4400 Setting");
@@ -78,7 +77,7 @@ void CSettingDlg::Build() {
              {&port_, "port"},
              {&pitch_, "pitch"},
              {&weight_, "weight"},
-             {&marginHeight_.edit, "marginHeight"},
+             {&marginHeight_.Edit(), "marginHeight"},
              {&usbPort_, "usbPort"},
              {&videoKeys1_[0], "stopKey"},
              {&slideSeconds_, "slideSeconds"},
@@ -101,21 +100,8 @@ void CSettingDlg::Build() {
     AddRow(*fontGrid, "Name:", fontName_);
     Fill(weight_, SetupValues::WeightEntries());
     AddRow(*fontGrid, "Weight:", weight_);
-    for (auto [field, label] :
-         {std::pair{&marginHeight_, "Height Margin:"}, std::pair{&marginWidth_, "Width Margin:"}}) {
-        auto* pair = new QWidget;
-        auto* row = new QHBoxLayout(pair);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->addWidget(&field->edit);
-        row->addWidget(&field->arrows);
-        field->arrows.setRange(0, kMarginLimit);
-        field->arrows.setButtonSymbols(QAbstractSpinBox::UpDownArrows);
-        field->arrows.setFixedWidth(20);
-        QLineEdit* edit = &field->edit;
-        connect(&field->arrows, &QSpinBox::valueChanged, edit,
-                [edit](int value) { edit->setText(QString::number(value)); });
-        AddRow(*fontGrid, label, *pair);
-    }
+    AddRow(*fontGrid, "Height Margin:", marginHeight_);
+    AddRow(*fontGrid, "Width Margin:", marginWidth_);
 
     auto* local = new QGroupBox("Local build card/training");
     auto* localGrid = new QGridLayout(local);
@@ -217,8 +203,8 @@ void CSettingDlg::Show(const SetupValues& v) {
     }
     fontName_.setCurrentIndex(SetupValues::FontPosition(fonts, v.fontName));
     weight_.setCurrentIndex(v.weightPosition);
-    marginHeight_.edit.setText(QString::number(v.marginHeight));
-    marginWidth_.edit.setText(QString::number(v.marginWidth));
+    marginHeight_.Edit().setText(QString::number(v.marginHeight));
+    marginWidth_.Edit().setText(QString::number(v.marginWidth));
 
     localEnable_.setChecked(v.localEnable);
     folder_.setText(Text(v.folder));
@@ -272,8 +258,8 @@ std::optional<SetupValues> CSettingDlg::Collect() {
     } numbers[] = {
         {port_, {}, v.port},
         {address_, {}, v.address},
-        {marginHeight_.edit, margins, v.marginHeight},
-        {marginWidth_.edit, margins, v.marginWidth},
+        {marginHeight_.Edit(), margins, v.marginHeight},
+        {marginWidth_.Edit(), margins, v.marginWidth},
         {slideSeconds_, {}, v.slideSeconds},
     };
     for (const auto& number : numbers) {

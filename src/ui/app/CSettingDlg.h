@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/settings/SetupValues.h"
+#include "ui/widgets/QtMessageBox.h"
+#include "ui/widgets/SpinEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,13 +10,10 @@
 #include <QFontComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <array>
 #include <optional>
 
 namespace qx44 {
-
-class IMessageBox;
 
 // The station's setup page: every setting, worked from the keyboard alone. Enter saves (after
 // checking the number fields), Ctrl or Escape leaves without writing, Left and Right move between
@@ -23,6 +22,8 @@ class CSettingDlg : public QDialog {
     Q_OBJECT
 
 public:
+    // Tells the user in message boxes over the page.
+    explicit CSettingDlg(QWidget* parent = nullptr);
     CSettingDlg(IMessageBox& messages, QWidget* parent = nullptr);
 
     // Checks the fields and, when they hold what they must, writes every setting and closes.
@@ -32,17 +33,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static constexpr int kMarginLimit = 10;
+
     struct SerialFields {
         QComboBox baud;
         QComboBox parity;
         QComboBox bits;
         QComboBox flow;
-    };
-    // An edit for a number with arrows that step it through 0 to 10; what is typed is checked
-    // only when saving.
-    struct MarginField {
-        QLineEdit edit;
-        QSpinBox arrows;
     };
 
     void Build();
@@ -52,6 +49,8 @@ private:
     std::optional<int> ReadInteger(QLineEdit& edit, std::optional<std::pair<int, int>> range);
     void ChooseFolder();
 
+    // Boxes owned by the page itself, modal to it; tests give a recorder instead.
+    QtMessageBox ownMessages_{this};
     IMessageBox& messages_;
     SetupValues loaded_;
 
@@ -64,8 +63,9 @@ private:
 
     QFontComboBox fontName_;
     QComboBox weight_;
-    MarginField marginHeight_;
-    MarginField marginWidth_;
+    // Stepped by their arrows through 0 to 10; what is typed is checked only when saving.
+    SpinEdit marginHeight_{0, kMarginLimit};
+    SpinEdit marginWidth_{0, kMarginLimit};
 
     QCheckBox localEnable_{"Enable local build card/training"};
     QLineEdit folder_;

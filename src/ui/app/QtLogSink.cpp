@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -19,11 +20,16 @@ Q_LOGGING_CATEGORY(mediaLog, "qx44.media", QtWarningMsg)
 
 constexpr std::string_view kPrefix = "qx44.";
 
-void WriteLine(QtMsgType, const QMessageLogContext& context, const QString& message) {
+// Qt's own debug, info and warning messages, shown only when verbose.
+std::atomic<bool> qtNotes{false};
+
+void WriteLine(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     QByteArray line = "qx44sim: ";
     const std::string_view category = context.category != nullptr ? context.category : "";
     if (category.starts_with(kPrefix)) {
         line += QByteArray::fromStdString(std::string(category.substr(kPrefix.size()))) + ": ";
+    } else if (type != QtCriticalMsg && type != QtFatalMsg && !qtNotes.load()) {
+        return;
     }
     line += message.toLocal8Bit() + '\n';
     std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), stderr);
@@ -50,6 +56,7 @@ QStringList QtLogSink::TurnOn(bool verbose, const QString& areas) {
     if (verbose) {
         rules << "qx44.*.info=true";
     }
+    qtNotes.store(verbose);
     static const QRegularExpression kSeparators("[,\\s]+");
     for (const QString& name : areas.split(kSeparators, Qt::SkipEmptyParts)) {
         const QString area = name.toLower();

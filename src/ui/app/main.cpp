@@ -52,8 +52,9 @@ int main(int argc, char* argv[]) {
         "settings, media, all).");
     const QCommandLineOption help({"h", "help"}, "Show this help and end.");
     const QCommandLineOption version("version", "Show the version and end.");
-    const QCommandLineOption verbose({"v", "verbose"},
-                                     "Log what the station ignores or fails to do, on stderr.");
+    const QCommandLineOption verbose(
+        {"v", "verbose"},
+        "Log what the station ignores or fails to do, and Qt's warnings, on stderr.");
     const QCommandLineOption windowed("windowed", "Run in a normal window, not full screen.");
     const QCommandLineOption settings("settings", "Use FILE as the settings file.", "FILE");
     const QCommandLineOption headless("headless",
@@ -66,8 +67,12 @@ int main(int argc, char* argv[]) {
         "trace", "Write a decoded trace of every host session to FILE (- for stderr).", "FILE");
     const QCommandLineOption replay(
         "replay",
-        "Play a trace's host messages into a fresh station without a display, compare its replies "
-        "and end: status 0 when all match, 1 when not.",
+        QString("Play a trace's host messages into a fresh station without a display, compare its "
+                "replies and end: status %1 when all match, %2 when not, %3 when the replay "
+                "cannot run (a file it cannot read or write).")
+            .arg(qx44::TraceReplay::kMatches)
+            .arg(qx44::TraceReplay::kDiffers)
+            .arg(qx44::TraceReplay::kCannotRun),
         "TRACE");
     const QCommandLineOption speed("speed",
                                    "Replay at the recorded timing (1), FACTOR times faster, or as "
@@ -96,6 +101,14 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(version)) {
         Print(stdout, QString("qx44sim %1\n").arg(QX44SIM_VERSION_TEXT));
         return 0;
+    }
+
+    for (const QCommandLineOption* replayOnly : {&speed, &expectScreen, &dumpScreen}) {
+        if (parser.isSet(*replayOnly) && !parser.isSet(replay)) {
+            Print(stderr, "qx44sim: --" + replayOnly->names().constFirst() +
+                              " needs --replay\nTry 'qx44sim --help'.\n");
+            return 2;
+        }
     }
 
     std::optional<int> controlPort;

@@ -43,9 +43,11 @@ protected:
         return rows;
     }
 
-    static FakeNetAdapters OneAdapter() {
+    // A machine's real adapter, after a virtual one that is down.
+    static FakeNetAdapters MachineAdapters() {
         FakeNetAdapters adapters;
         adapters.adapters = {
+            FakeNetAdapters::Adapter("ifb0", {0x32, 0xB3, 0x08, 0x2A, 0xB7, 0xDD}, false),
             FakeNetAdapters::Adapter("eth0", {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E})};
         return adapters;
     }
@@ -56,7 +58,7 @@ protected:
 };
 
 TEST_F(StationInfoScreenTest, ShowsTheDefaultSettings) {
-    const FakeNetAdapters adapters = OneAdapter();
+    const FakeNetAdapters adapters = MachineAdapters();
     StationInfoScreen(textScreen, statusLine, adapters).ShowStationInfo("");
     EXPECT_EQ(Rows(),
               (std::vector<std::string>{"HBK Corvane Pavise QX4400\n", "Program Date: 7/30/2009\n",
@@ -66,7 +68,7 @@ TEST_F(StationInfoScreenTest, ShowsTheDefaultSettings) {
 }
 
 TEST_F(StationInfoScreenTest, ShowsTheSettingsInForceWhenDrawn) {
-    const FakeNetAdapters adapters = OneAdapter();
+    const FakeNetAdapters adapters = MachineAdapters();
     StationInfoScreen info(textScreen, statusLine, adapters);
     info.ShowStationInfo("");
     WriteSettings("[Main]\nDevName=Lane 7\nAddress=42\n[Net]\nPortNum=9100\n");
@@ -78,7 +80,7 @@ TEST_F(StationInfoScreenTest, ShowsTheSettingsInForceWhenDrawn) {
 
 TEST_F(StationInfoScreenTest, DrawsTheBoxInWhiteOnBlueAndKeepsItsAttributeForTheText) {
     textScreen.FillArea(0, 0, 80, 25, 'x', 0x1F00);
-    const FakeNetAdapters adapters = OneAdapter();
+    const FakeNetAdapters adapters = MachineAdapters();
     StationInfoScreen(textScreen, statusLine, adapters).ShowStationInfo("");
     const ScreenSnapshot screen = textScreen.Snapshot();
     EXPECT_EQ(ScreenDump::Text(screen, 22, 6, 36, 1), "╔" + screentest::Repeat("═", 34) + "╗\n");
@@ -91,7 +93,7 @@ TEST_F(StationInfoScreenTest, DrawsTheBoxInWhiteOnBlueAndKeepsItsAttributeForThe
 }
 
 TEST_F(StationInfoScreenTest, CentresTheNoticeOnTheStatusLineInBlackOnGrey) {
-    const FakeNetAdapters adapters = OneAdapter();
+    const FakeNetAdapters adapters = MachineAdapters();
     StationInfoScreen(textScreen, statusLine, adapters).ShowStationInfo("");
     const int length = static_cast<int>(StationInfoScreen::kNotice.size());
     const int left = (80 - length) / 2;
@@ -118,7 +120,7 @@ class StationInfoNetworkTest : public StationInfoScreenTest,
                                public testing::WithParamInterface<NetworkCase> {};
 
 TEST_P(StationInfoNetworkTest, ShowsTheNetworkStateOrTheHost) {
-    FakeNetAdapters adapters = GetParam().adapter ? OneAdapter() : FakeNetAdapters();
+    FakeNetAdapters adapters = GetParam().adapter ? MachineAdapters() : FakeNetAdapters();
     adapters.alive = GetParam().alive;
     StationInfoScreen info(textScreen, statusLine, adapters);
     info.ShowStationInfo("");
@@ -144,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(StationInfoScreenTest, ALongLineRunsOverTheRightBorder) {
     WriteSettings("[Main]\nDevName=Terminal for the east loading dock\n");
-    const FakeNetAdapters adapters = OneAdapter();
+    const FakeNetAdapters adapters = MachineAdapters();
     StationInfoScreen(textScreen, statusLine, adapters).ShowStationInfo("");
     EXPECT_EQ(TextOf(textScreen, 24, 7, 56, 1),
               "HBK Corvane Pavise Terminal for the east loading dock\n");
@@ -168,7 +170,7 @@ TEST_F(StationInfoScreenTest, AsksForARepaintOfBothScreens) {
     statusLine.SetSurface(&statusSurface);
     textScreen.LayOut(textSurface.client);
     statusLine.LayOut(statusSurface.client);
-    const FakeNetAdapters adapters = OneAdapter();
+    const FakeNetAdapters adapters = MachineAdapters();
     StationInfoScreen(textScreen, statusLine, adapters).ShowStationInfo("");
     const auto covers = [](const screentest::RecordingSurface& surface) {
         PixelRect all;

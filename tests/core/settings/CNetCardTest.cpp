@@ -138,6 +138,40 @@ TEST(GetMacAddressTest, GivesTheFirstAdapterOfTheRegisteredSource) {
     EXPECT_EQ(CQX44Setting::GetMacAddress(), "");
 }
 
+// Interfaces such as ifb0 or a bridge without a cable are listed before the real one; an
+// adapter without a hardware address (a tunnel) shows nothing useful.
+TEST(GetMacAddressTest, IsTheFirstAdapterThatIsUpWithAHardwareAddress) {
+    const auto adapter = [](const char* name, std::vector<std::uint8_t> address, bool up) {
+        return FakeNetAdapters::Adapter(name, std::move(address), up);
+    };
+    const struct {
+        const char* name;
+        std::vector<NetAdapterEntry> adapters;
+        std::string address;
+    } cases[] = {
+        {"down virtual first",
+         {adapter("ifb0", {0x32, 0xB3, 0x08, 0x2A, 0xB7, 0xDD}, false),
+          adapter("eth0", kMac, true)},
+         "001A2B-3C4D5E"},
+        {"up tunnel first",
+         {adapter("tun0", {}, true), adapter("eth0", kMac, true)},
+         "001A2B-3C4D5E"},
+        {"zero address first",
+         {adapter("sit0", {0, 0, 0, 0, 0, 0}, true), adapter("eth0", kMac, true)},
+         "001A2B-3C4D5E"},
+        {"none up", {adapter("tun0", {}, false), adapter("eth0", kMac, false)}, "001A2B-3C4D5E"},
+        {"no hardware address",
+         {adapter("tun0", {}, true), adapter("tun1", {}, false)},
+         "000000-000000"},
+    };
+    for (const auto& c : cases) {
+        FakeNetAdapters source;
+        source.adapters = c.adapters;
+        const ScopedAdapterSource registered(source);
+        EXPECT_EQ(CQX44Setting::GetMacAddress(), c.address) << c.name;
+    }
+}
+
 TEST(GetMacAddressTest, IsEmptyWithoutARegisteredSource) {
     EXPECT_EQ(CQX44Setting::GetMacAddress(), "");
     EXPECT_EQ(CNetCard().GetStatus(), CNetCard::kStatusNotSupported);

@@ -10,6 +10,8 @@
 #include "ui/app/QtDisplayInfo.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -80,6 +82,11 @@ TEST_F(CQX44FlashTest, PageShowsTheStationAndItsSettings) {
 }
 
 TEST_F(CQX44FlashTest, NoKeyOpensTheTerminalAfterThreeSecondsThenTheBootScreenHides) {
+    for (const char* name : {"bootDelay", "hideDelay"}) {
+        const auto* timer = boot->findChild<QTimer*>(name);
+        ASSERT_NE(timer, nullptr) << name;
+        EXPECT_EQ(timer->timerType(), Qt::PreciseTimer) << name;
+    }
     EXPECT_FALSE(WaitUntil([&] { return boot->Terminal() != nullptr; }, 2000))
         << "the page stays for its three seconds";
     ASSERT_TRUE(WaitUntil([&] { return boot->Terminal() != nullptr; }, 4000));
@@ -87,20 +94,48 @@ TEST_F(CQX44FlashTest, NoKeyOpensTheTerminalAfterThreeSecondsThenTheBootScreenHi
     EXPECT_TRUE(WaitUntil([&] { return !boot->isVisible(); }, 2000));
 }
 
+// The box that tells what a field must hold, as the setup page shows it; empty when none shows.
+QString ShownBox(const QWidget& page) {
+    for (const QMessageBox* box : page.findChildren<QMessageBox*>()) {
+        if (box->isVisible()) {
+            return box->text();
+        }
+    }
+    return {};
+}
+
 TEST_F(CQX44FlashTest, DeleteOpensTheSetupPageAndTheTerminalFollows) {
     // Delete: evdev 111, an extended key whose scan code is 0x53 like the keypad's Del.
+    const std::string settings = test::TempDir::ReadText(dir.File("setting.txt"));
     bool setupShown = false;
+    std::vector<std::string> boxes;
     QTimer::singleShot(0, [&] {
         WaitUntil([&] { return QApplication::activeModalWidget() != nullptr; }, 3000);
         auto* setup = qobject_cast<CSettingDlg*>(QApplication::activeModalWidget());
         setupShown = setup != nullptr;
-        if (setup != nullptr) {
-            setup->reject();
+        if (setup == nullptr) {
+            return;
         }
+        for (auto [field, text] : {std::pair{"port", "a"}, std::pair{"marginHeight", "11"}}) {
+            auto* edit = setup->findChild<QLineEdit*>(field);
+            edit->setText(text);
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(edit, &enter);
+            WaitUntil([&] { return !ShownBox(*setup).isEmpty(); }, 3000);
+            boxes.push_back(ShownBox(*setup).toStdString());
+            for (QMessageBox* box : setup->findChildren<QMessageBox*>()) {
+                box->accept();
+            }
+            edit->setText("1");
+        }
+        setup->reject();
     });
     QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, 111 + 8, 0, 0);
     QApplication::sendEvent(boot.get(), &del);
     EXPECT_TRUE(setupShown);
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Enter an integer.",
+                                               "Enter an integer between 0 and 10."}));
+    EXPECT_EQ(test::TempDir::ReadText(dir.File("setting.txt")), settings);
     EXPECT_NE(boot->Terminal(), nullptr) << "the terminal opens at once after the setup page";
 }
 

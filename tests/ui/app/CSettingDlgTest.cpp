@@ -5,6 +5,7 @@
 #include "ui/UiTestSupport.h"
 
 #include <QKeyEvent>
+#include <QSpinBox>
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -124,6 +125,35 @@ TEST_F(CSettingDlgTest, BadNumbersAreRefusedAndNothingIsWritten) {
     Press(Qt::Key_Return);
     EXPECT_EQ(messages.Boxes().back(), "Enter an integer.");
     EXPECT_EQ(Saved(), "[Net]\nPortNum=9000\n");
+}
+
+// The arrows and the field are one value: they step from what the field shows.
+TEST_F(CSettingDlgTest, MarginArrowsStepTheNumberTheFieldShows) {
+    Open("");
+    auto& field = Field<QLineEdit>("marginHeight");
+    auto* arrows = field.parentWidget()->findChild<QSpinBox*>();
+    ASSERT_NE(arrows, nullptr);
+    const struct {
+        const char* shown;
+        int key;
+        QWidget* target;
+        const char* stepped;
+    } cases[] = {
+        {"3", Qt::Key_Up, &field, "4"},   {"3", Qt::Key_Down, &field, "2"},
+        {"7", Qt::Key_Up, arrows, "8"},   {"7", Qt::Key_Down, arrows, "6"},
+        {"10", Qt::Key_Up, &field, "10"}, {"0", Qt::Key_Down, arrows, "0"},
+    };
+    for (const auto& c : cases) {
+        field.setText(c.shown);
+        Press(c.key, c.target);
+        EXPECT_EQ(field.text().toStdString(), c.stepped)
+            << c.shown << " " << (c.key == Qt::Key_Up ? "up" : "down");
+    }
+    field.setFocus();
+    QApplication::processEvents();
+    Press(Qt::Key_Right, &field);
+    EXPECT_NE(QApplication::focusWidget(), &field);
+    EXPECT_NE(QApplication::focusWidget(), arrows) << "the arrows are part of the field";
 }
 
 TEST_F(CSettingDlgTest, SlideShowBoxEnablesItsSecondsAndArrowsMoveTheFocus) {
