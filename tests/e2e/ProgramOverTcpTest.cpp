@@ -36,8 +36,8 @@ TEST(ProgramOverTcpTest, ServesHostsAndEndsCleanlyOnSigterm) {
     test::TempDir dir;
     const std::uint16_t port = test::FreePort();
     const std::string output = dir.File("output.txt");
-    auto started =
-        test::StartStationProgram(QX44SIM_PATH, dir, port, {}, {"XDG_RUNTIME_DIR="}, {}, {}, output);
+    auto started = test::StartStationProgram(QX44SIM_PATH, dir, port, {}, {"XDG_RUNTIME_DIR="}, {},
+                                             {}, output);
     test::ChildProcess& program = *started;
 
     auto host = ConnectWhenListening(port);
