@@ -114,7 +114,9 @@ CVideoPlayer::Layout CVideoPlayer::ComputeLayout(const PixelRect& client) {
 
 bool CVideoPlayer::IsPicture(std::string_view path) {
     const std::string extension = TrimmedUpperExtension(path);
-    return extension == "JPG" || extension == "JPEG" || extension == "BMP";
+    // PNG and GIF, which the station never had, are held for the slide time like the others.
+    return extension == "JPG" || extension == "JPEG" || extension == "BMP" || extension == "PNG" ||
+           extension == "GIF";
 }
 
 void CVideoPlayer::LoadKeys() {

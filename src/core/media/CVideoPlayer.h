@@ -61,7 +61,7 @@ public:
     static Command ButtonCommand(std::size_t index);
     // Where each part of the player goes inside `client`.
     static Layout ComputeLayout(const PixelRect& client);
-    // By the text after the last '.': "JPG", "JPEG" or "BMP" in any case.
+    // By the text after the last '.': "JPG", "JPEG", "BMP", "PNG" or "GIF" in any case.
     static bool IsPicture(std::string_view path);
 
     // Reads both video key groups from the settings and names the buttons after them.
@@ -97,6 +97,9 @@ public:
 
 private:
     void OnStatusChange() override { UpdateTitle(); }
+    // Until the engine knows an item's size the zoom cannot place it, so each item is placed
+    // again once its size is known.
+    void OnImageSizeChange() override { ApplyZoom(zoom_); }
 
     void PlayPause();
     void Forward();

@@ -11,6 +11,8 @@ public:
     virtual ~IMediaEngineEvents() = default;
     virtual void OnCurrentItemChange() = 0;
     virtual void OnStatusChange() = 0;
+    // The current item's picture size has become known or has changed.
+    virtual void OnImageSizeChange() = 0;
 };
 
 // The media engine that plays the player's list: videos and pictures in one play list. The

@@ -123,7 +123,6 @@ bool MpvEngine::Start() {
     }
     library_->mpv_render_context_set_update_callback(
         render_, &MpvEngine::PostToUi<&MpvEngine::OnRenderUpdate>, this);
-    library_->mpv_observe_property(handle_, 0, "playlist-pos", MPV_FORMAT_INT64);
     library_->mpv_observe_property(handle_, 0, "pause", MPV_FORMAT_FLAG);
     library_->mpv_set_wakeup_callback(handle_, &MpvEngine::PostToUi<&MpvEngine::DrainEvents>, this);
     return true;
@@ -190,41 +189,46 @@ void MpvEngine::DrainEvents() {
         case MPV_EVENT_NONE:
             return;
         case MPV_EVENT_START_FILE:
-            SetStatus("Opening");
+            OnItemStarted(
+                IndexOf(static_cast<const mpv_event_start_file*>(event->data)->playlist_entry_id));
             break;
         case MPV_EVENT_FILE_LOADED:
+            fileLoaded_ = true;
             lastEndWasError_ = false;
             SetStatus(Flag("pause") ? "Paused" : "Playing");
             break;
         case MPV_EVENT_END_FILE: {
             const auto* end = static_cast<const mpv_event_end_file*>(event->data);
-            if (end->reason == MPV_END_FILE_REASON_ERROR) {
+            const int index = IndexOf(end->playlist_entry_id);
+            fileLoaded_ = false;
+            if (end->reason == MPV_END_FILE_REASON_ERROR && index >= 0) {
                 lastEndWasError_ = true;
                 SetStatus(std::string("Error: ") + library_->mpv_error_string(end->error));
                 Log::Note(LogArea::Media, [&] {
-                    return "play list entry " + std::to_string(current_ + 1) +
+                    return "play list entry " + std::to_string(index + 1) +
                            " cannot be played: " + library_->mpv_error_string(end->error);
                 });
             }
             break;
         }
         case MPV_EVENT_IDLE:
-            // Back to the first item when the list is played again.
-            needsStart_ = true;
-            resumeAt_ = 0;
-            current_ = -1;
+            // The title keeps naming the last item; Play() finds out by itself that the list
+            // has ended, since this report may come after a newer start.
             EndScan();
             if (!lastEndWasError_) {
                 SetStatus("Stopped");
             }
             break;
+        case MPV_EVENT_VIDEO_RECONFIG:
+            if (events_ != nullptr) {
+                events_->OnImageSizeChange();
+            }
+            break;
         case MPV_EVENT_PROPERTY_CHANGE: {
             const auto* property = static_cast<const mpv_event_property*>(event->data);
-            const std::string name = property->name;
-            if (name == "playlist-pos" && property->format == MPV_FORMAT_INT64) {
-                OnPlaylistPosition(static_cast<int>(*static_cast<const int64_t*>(property->data)));
-            } else if (name == "pause" && property->format == MPV_FORMAT_FLAG && current_ >= 0 &&
-                       !scanningForward_ && !reverseTimer_.isActive()) {
+            if (std::string_view(property->name) == "pause" &&
+                property->format == MPV_FORMAT_FLAG && fileLoaded_ && !scanningForward_ &&
+                !reverseTimer_.isActive()) {
                 SetStatus(*static_cast<const int*>(property->data) ? "Paused" : "Playing");
             }
             break;
@@ -235,16 +239,23 @@ void MpvEngine::DrainEvents() {
     }
 }
 
-void MpvEngine::OnPlaylistPosition(int position) {
-    if (position < 0 || position == current_) {
+void MpvEngine::OnItemStarted(int index) {
+    // A start of an item of a list cleared since is no news.
+    if (index < 0) {
         return;
     }
-    current_ = position;
-    resumeAt_ = position;
+    current_ = index;
     if (events_ != nullptr) {
         events_->OnCurrentItemChange();
-        events_->OnStatusChange();
     }
+    SetStatus("Opening");
+}
+
+int MpvEngine::IndexOf(std::int64_t entryId) const {
+    const auto found = std::find(entryIds_.begin(), entryIds_.end(), entryId);
+    return found == entryIds_.end() || entryId == kNoEntry
+               ? -1
+               : static_cast<int>(found - entryIds_.begin());
 }
 
 void MpvEngine::SetStatus(std::string status) {
@@ -273,9 +284,13 @@ void MpvEngine::Play() {
     }
     EndScan();
     SetFlag("pause", false);
-    if (needsStart_ && !sources_.empty()) {
-        needsStart_ = false;
-        const std::string index = std::to_string(std::clamp(resumeAt_, 0, GetPlaylistCount() - 1));
+    // Asked now rather than taken from mpv's idle report, which may arrive after a newer start.
+    if (!startAt_ && Flag("idle-active")) {
+        startAt_ = 0;
+    }
+    if (startAt_ && !sources_.empty()) {
+        const std::string index = std::to_string(std::clamp(*startAt_, 0, GetPlaylistCount() - 1));
+        startAt_.reset();
         Command({"playlist-play-index", index.c_str()});
     }
 }
@@ -287,8 +302,10 @@ void MpvEngine::Pause() {
 
 void MpvEngine::Stop() {
     EndScan();
+    if (!startAt_) {
+        startAt_ = Flag("idle-active") ? 0 : std::max(current_, 0);
+    }
     Command({"stop", "keep-playlist"});
-    needsStart_ = true;
 }
 
 void MpvEngine::Next() {
@@ -381,13 +398,14 @@ void MpvEngine::ClearPlaylist() {
     EndScan();
     Command({"stop"});
     sources_.clear();
+    entryIds_.clear();
     current_ = -1;
-    resumeAt_ = 0;
-    needsStart_ = true;
+    startAt_ = 0;
 }
 
 void MpvEngine::AppendItem(std::string_view source) {
     sources_.emplace_back(source);
+    entryIds_.push_back(kNoEntry);
     if (!Start()) {
         return;
     }
@@ -398,7 +416,13 @@ void MpvEngine::AppendItem(std::string_view source) {
                                        " refused, " + std::string(verdict.refusal) + ": " +
                                        HostCommandFields::Quoted({bytes, source.size()}));
     }
+    const auto before = static_cast<std::int64_t>(Number("playlist-count"));
     Command({"loadfile", verdict.Accepted() ? verdict.source.c_str() : kRefusedEntry, "append"});
+    const auto after = static_cast<std::int64_t>(Number("playlist-count"));
+    if (after > before) {
+        const std::string id = "playlist/" + std::to_string(after - 1) + "/id";
+        entryIds_.back() = static_cast<std::int64_t>(Number(id.c_str()));
+    }
 }
 
 void MpvEngine::Command(std::initializer_list<const char*> args) {

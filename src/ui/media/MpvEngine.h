@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QObject>
 #include <QTimer>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,7 +86,9 @@ private:
     bool Fail(const std::string& reason);
     void DrainEvents();
     void OnRenderUpdate();
-    void OnPlaylistPosition(int position);
+    void OnItemStarted(int index);
+    // The place in the list of the entry mpv knows by `entryId`; -1 for none of this list's.
+    int IndexOf(std::int64_t entryId) const;
     void SetStatus(std::string status);
     void EndScan();
     void ReverseStep();
@@ -101,14 +105,22 @@ private:
     mpv_handle* handle_ = nullptr;
     mpv_render_context* render_ = nullptr;
     IMediaEngineEvents* events_ = nullptr;
+
+    static constexpr std::int64_t kNoEntry = 0;
+
     // As the player gave them: the title shows these, mpv gets what the policy makes of them.
     std::vector<std::string> sources_;
+    // mpv's entry id of each source, kNoEntry where mpv took none: its start and end reports
+    // name the entry, so a report about an entry of a list cleared since finds none.
+    std::vector<std::int64_t> entryIds_;
+    // The item started or last started, which the title names.
     int current_ = -1;
-    // Where Play() starts again after Stop().
-    int resumeAt_ = 0;
-    // The list must be started from resumeAt_: it was cleared, stopped or played to its end.
-    bool needsStart_ = true;
+    // Where Play() starts the list: set when it was cleared or stopped, empty while it is under
+    // way.
+    std::optional<int> startAt_ = 0;
     std::string status_;
+    // Pausing or playing is news only while an item is loaded: it must not hide an error.
+    bool fileLoaded_ = false;
     bool lastEndWasError_ = false;
     bool scanningForward_ = false;
     QTimer reverseTimer_;

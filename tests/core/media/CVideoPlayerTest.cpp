@@ -194,8 +194,8 @@ TEST_F(CVideoPlayerTest, RefreshShowsStateProgressAndTitle) {
 TEST(CVideoPlayerStaticTest, PicturesByTheirExtension) {
     for (const auto& [path, picture] :
          {std::pair{"a.jpg", true}, std::pair{" dir.x\\B.JPEG\t", true}, std::pair{"c.Bmp", true},
-          std::pair{"d.avi", false}, std::pair{"jpg", false}, std::pair{"e.jpg.avi", false},
-          std::pair{"", false}}) {
+          std::pair{"f.png", true}, std::pair{"g.GIF", true}, std::pair{"d.avi", false},
+          std::pair{"jpg", false}, std::pair{"e.jpg.avi", false}, std::pair{"", false}}) {
         EXPECT_EQ(CVideoPlayer::IsPicture(path), picture) << path;
     }
 }

@@ -1,3 +1,5 @@
+#include "ui/app/CQX44SimDlgHostTest.h"
+
 #include "core/screen/ScreenDump.h"
 #include "core/settings/CQX44Setting.h"
 #include "support/Bytes.h"
@@ -24,83 +26,6 @@ namespace {
 using namespace std::chrono_literals;
 using test::Bytes;
 using uitest::WaitUntil;
-
-// The terminal as it runs, with a real host on 127.0.0.1 and the offscreen platform.
-class CQX44SimDlgHostTest : public ::testing::Test {
-protected:
-    // `ports` is the [Ports] section's lines; by default COM1 and COM2 are absent devices.
-    explicit CQX44SimDlgHostTest(const std::string& moreSettings = {}, std::string ports = {}) {
-        uitest::EnsureApplication();
-        if (ports.empty()) {
-            ports = "COM1=" + dir.File("none1") + "\nCOM2=" + dir.File("none2") + "\n";
-        }
-        test::TempDir::WriteText(dir.File("setting.txt"), "[Net]\nPortNum=" + std::to_string(port) +
-                                                              "\n[Main]\nBeeping=0\n" +
-                                                              moreSettings + "[Ports]\n" + ports);
-        CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
-        window = std::make_unique<CQX44SimDlg>();
-        window->resize(1024, 768);
-        window->show();
-        window->Initialise();
-    }
-    ~CQX44SimDlgHostTest() override {
-        window.reset();
-        CQX44Setting::SetFilePathOverride({});
-    }
-
-    std::unique_ptr<test::TcpTestClient> Connect() {
-        auto host = std::make_unique<test::TcpTestClient>(port);
-        EXPECT_TRUE(WaitUntil([&] { return window->Link().HasHost(); }));
-        return host;
-    }
-
-    // Runs the event loop (timer 1 sends) until the host has `count` bytes or time is up.
-    Bytes Receive(test::TcpTestClient& host, std::size_t count, int timeoutMs = 5000) {
-        Bytes received;
-        WaitUntil(
-            [&] {
-                const Bytes more = host.Receive(count - received.size(), 1ms);
-                received.insert(received.end(), more.begin(), more.end());
-                return received.size() >= count;
-            },
-            timeoutMs);
-        return received;
-    }
-
-    std::string Row(int row) {
-        return ScreenDump::Text(window->TextScreen().Snapshot(), 24, row, 33, 1);
-    }
-
-    void Key(QEvent::Type type, int evdev, int qtKey, Qt::KeyboardModifiers modifiers = {},
-             bool autoRepeat = false) {
-        QKeyEvent event(type, qtKey, modifiers, static_cast<quint32>(evdev + 8), 0, 0, {},
-                        autoRepeat);
-        QApplication::sendEvent(window.get(), &event);
-    }
-
-    // A key held down as X11 and Wayland report it: each repeat is a release and a press.
-    void HoldKey(int evdev, int qtKey, int repeats) {
-        Key(QEvent::KeyPress, evdev, qtKey);
-        for (int i = 0; i < repeats; ++i) {
-            Key(QEvent::KeyRelease, evdev, qtKey, {}, true);
-            Key(QEvent::KeyPress, evdev, qtKey, {}, true);
-        }
-        Key(QEvent::KeyRelease, evdev, qtKey);
-    }
-
-    // Station key bytes of the key messages a host received.
-    static std::string KeyBytes(const Bytes& messages) {
-        Bytes keys;
-        for (std::size_t i = 3; i < messages.size(); i += 5) {
-            keys.push_back(messages[i]);
-        }
-        return test::Hex(keys);
-    }
-
-    test::TempDir dir;
-    std::uint16_t port = test::FreePort();
-    std::unique_ptr<CQX44SimDlg> window;
-};
 
 TEST_F(CQX44SimDlgHostTest, InformationBoxWithTheSettingsInForce) {
     EXPECT_EQ(Row(7), "HBK Corvane Pavise QX4400\n");

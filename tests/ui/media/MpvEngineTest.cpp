@@ -11,6 +11,7 @@ namespace {
 struct CountedEvents : IMediaEngineEvents {
     void OnCurrentItemChange() override {}
     void OnStatusChange() override { ++statusChanges; }
+    void OnImageSizeChange() override {}
     int statusChanges = 0;
 };
 
