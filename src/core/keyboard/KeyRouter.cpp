@@ -68,9 +68,13 @@ void KeyRouter::OnKeyUp(std::uint32_t key, int repeat, std::uint32_t flags) {
             break;
         }
     }
+    // A key pressed in the player was not seen going down by the host, unless it went on
+    // repeating after the player had closed or was already down before the player opened.
     if (keysDownInPlayer_.Contains(key)) {
         keysDownInPlayer_.Remove(key);
-        return;
+        if (!keys_.IsDownOnHost(flags)) {
+            return;
+        }
     }
     keys_.SendKeyUp(key, repeat, flags, false);
 }
