@@ -130,6 +130,7 @@ TEST_F(KeyRouterTest, WorkedSequencesWithTheDefaultShortcuts) {
         {"local mode exit", "show local +0 -0 +0 -0", {"MediaRequest none", "45", "F0", "45"}},
         {"keys held as the player closes", "show +a +b hide -a -b +a", {"1C"}},
         {"key repeating on once the player closed", "show +a hide +a -a", {"1C", "F0", "1C"}},
+        {"key repeating in the player beside an earlier one", "show +Ctrl +a +a hide -Ctrl -a", {}},
         {"key down from before the player to after it", "+a show +a hide -a", {"1C", "F0", "1C"}},
         {"keys used in the player",
          "show +1 -1 +0 -0 +1 -1",
