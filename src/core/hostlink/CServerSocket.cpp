@@ -117,9 +117,12 @@ void CServerSocket::ReportPeerClosed() {
 }
 
 void CServerSocket::WatchForHangUp() {
-    pollfd fds[] = {{closeWake_.Fd(), POLLIN, 0}, {socket_.Get(), POLLRDHUP, 0}};
+    // Only a broken connection counts: a host that has just said it sends no more still reads,
+    // and a handler's answer must reach it. A host that closed altogether is found out by the
+    // reset its kernel answers the station's next bytes with.
+    pollfd fds[] = {{closeWake_.Fd(), POLLIN, 0}, {socket_.Get(), 0, 0}};
     while (!closing_.IsCancelled()) {
-        if (::poll(fds, 2, -1) > 0 && (fds[1].revents & (POLLRDHUP | POLLHUP | POLLERR))) {
+        if (::poll(fds, 2, -1) > 0 && (fds[1].revents & (POLLHUP | POLLERR))) {
             handlerWaits_.Cancel();
             return;
         }

@@ -64,8 +64,8 @@ private:
     void HoldScreenRepaint(bool hold) override;
 
     void ReceiveLoop();
-    // Runs beside the receive thread: a host that hangs up while a handler waits (a long beep)
-    // cuts the wait short, while everything it sent before hanging up is still handled.
+    // Runs beside the receive thread: a connection that breaks while a handler waits (a long
+    // beep) cuts the wait short, while everything the host sent before is still handled.
     void WatchForHangUp();
     std::size_t SendNow(std::span<const std::uint8_t> bytes);
     bool IsHeldBack(bool wasHeldBack) const;
@@ -81,7 +81,7 @@ private:
     std::function<void()> peerClosed_;
     // Cancelled by CloseConnection: ends the receive loop and any wait inside a handler.
     CancelToken closing_;
-    // Cancelled by CloseConnection and by the host hanging up: ends waits inside handlers.
+    // Cancelled by CloseConnection and by the connection breaking: ends waits inside handlers.
     CancelToken handlerWaits_;
     // Readable for good once the connection closes: ends both threads' polls.
     WakeFd closeWake_;

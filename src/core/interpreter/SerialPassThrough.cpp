@@ -4,7 +4,9 @@
 #include "core/hostlink/CSerialException.h"
 #include "core/settings/CQX44Setting.h"
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <mutex>
 
 namespace qx44 {
@@ -138,7 +140,7 @@ void SerialPassThrough::Poll(const Forward& forward) {
         // The busy flag is set under this lock, so a check that started meanwhile is seen here.
         // A printer held by a host command (draining before it closes) is left to the next poll.
         std::unique_lock lock(printer_, std::try_to_lock);
-        if (!lock.owns_lock() || IsPrinterBusy() || !EnsurePrinterOpen()) {
+        if (!lock.owns_lock() || IsPrinterBusy() || !DropOwedAnswer() || !EnsurePrinterOpen()) {
             return;
         }
         byte = ReadWaitingByte(printer_);
@@ -196,19 +198,51 @@ void SerialPassThrough::CheckPrinterStatus(const CancelToken& connectionClosing,
                                            const Reply& reply) {
     std::unique_lock lock(printer_);
     const BusyFlag busy(printerBusy_);
+    // An earlier check's answer that came meanwhile is this check's too: the latest block counts.
+    answerDue_.reset();
     const bool asked = SendStatusQuery();
+    const auto due = std::chrono::steady_clock::now() + kStatusAnswerWait;
     lock.unlock();
     if (!asked) {
         reply(kNotReady);
         return;
     }
-    // The host is gone: nobody waits for the answer.
-    if (connectionClosing.WaitFor(kStatusAnswerWait)) {
+    // The host is gone: nobody waits for the answer, which must not reach the next host either.
+    if (connectionClosing.WaitUntil(due)) {
+        lock.lock();
+        OweAnswer(due);
         return;
     }
     if (const auto status = ReadPrinterStatus(connectionClosing)) {
         reply(*status);
     }
+}
+
+bool SerialPassThrough::DropOwedAnswer() {
+    if (!answerDue_) {
+        return true;
+    }
+    if (std::chrono::steady_clock::now() < *answerDue_) {
+        return false;
+    }
+    answerDue_.reset();
+    // Only what already waits, so the UI thread never waits for a printer.
+    std::array<std::uint8_t, 256> dropped{};
+    for (int chunk = 0; chunk < kMaxStatusBlocks; ++chunk) {
+        const std::size_t waiting = printer_.QueryStatus().input;
+        if (waiting == 0) {
+            break;
+        }
+        try {
+            if (printer_.Read(std::span(dropped).first(std::min(waiting, dropped.size()))) == 0) {
+                break;
+            }
+        } catch (const CSerialException&) {
+            printer_.Close();
+            break;
+        }
+    }
+    return true;
 }
 
 std::optional<std::uint8_t> SerialPassThrough::ReadWaitingByte(CSerialPort& port) {
@@ -265,6 +299,7 @@ SerialPassThrough::ReadPrinterStatus(const CancelToken& connectionClosing) {
     int blocks = 0;
     while (printer_.QueryStatus().input > 0) {
         if (connectionClosing.IsCancelled()) {
+            OweAnswer(std::chrono::steady_clock::now());
             return std::nullopt;
         }
         StatusBlock block{};

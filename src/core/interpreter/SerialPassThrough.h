@@ -76,7 +76,8 @@ public:
     std::uint8_t SerialStatus(int k);
     // The ESC/POS status check. Replies 0x00 ready or 0xFF not ready, not answering or still
     // streaming status blocks after the last one the check reads, before the poll may use the
-    // printer again; does not reply when the connection closed meanwhile.
+    // printer again; does not reply when the connection closed meanwhile. Either way the status
+    // blocks it asked for are never forwarded as printer input.
     void CheckPrinterStatus(const CancelToken& connectionClosing, const Reply& reply);
 
 private:
@@ -89,6 +90,11 @@ private:
     bool SendStatusQuery();
     void ClosePrinter() { printer_.DrainAndClose(kPrinterDrain); }
     std::optional<std::uint8_t> ReadPrinterStatus(const CancelToken& connectionClosing);
+    // A check cut short leaves its answer to come: the poll keeps off the printer until the
+    // answer is due, and then throws away what waits. Called under the printer's lock.
+    void OweAnswer(std::chrono::steady_clock::time_point due) { answerDue_ = due; }
+    // False while an answer nobody reads may still be on its way; once it is due, drops it.
+    bool DropOwedAnswer();
     // Logs an opening attempt's result (0 = opened, else the error code) when it differs from
     // `reported`, the last one logged for that port: a missing port is retried several times a
     // second. Called under the port's lock.
@@ -100,6 +106,8 @@ private:
     std::atomic<bool> usbPrinterEnabled_{false};
     CSerialPort printer_;
     std::atomic<bool> printerBusy_{false};
+    // When the answer of a check that was cut short is due; used under the printer's lock.
+    std::optional<std::chrono::steady_clock::time_point> answerDue_;
     // Serial1, Serial2, printer; each used under its port's lock.
     std::array<int, 3> reportedOpenErrors_{};
 };

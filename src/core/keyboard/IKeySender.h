@@ -21,6 +21,8 @@ public:
     virtual void SendKeyUp(std::uint32_t key, int repeat, std::uint32_t flags, bool force) = 0;
     // An exit key set of the video player fired.
     virtual void SendMediaKeyNotice() = 0;
+    // True while the host has had a press of the key with these flags and no release yet.
+    virtual bool IsDownOnHost(std::uint32_t flags) const = 0;
 };
 
 } // namespace qx44

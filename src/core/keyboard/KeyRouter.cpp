@@ -26,8 +26,11 @@ void KeyRouter::OnKeyDown(std::uint32_t key, int repeat, std::uint32_t flags) {
     }
     if (player_.IsShown()) {
         // The player acts on releases; the press is only remembered so that its release, should
-        // it come after the player has closed, is not sent to a host that never saw the press.
-        keysDownInPlayer_.Add(key, flags);
+        // it come after the player has closed, is not sent to a host that never saw the press. A
+        // repeat is no new key: it must not push an earlier key out of the record's two places.
+        if (!keysDownInPlayer_.Contains(key)) {
+            keysDownInPlayer_.Add(key, flags);
+        }
         localVideoKeys_.ClearFired();
         localVideoKeys_.ClearPending();
         return;
@@ -68,9 +71,13 @@ void KeyRouter::OnKeyUp(std::uint32_t key, int repeat, std::uint32_t flags) {
             break;
         }
     }
+    // A key pressed in the player was not seen going down by the host, unless it went on
+    // repeating after the player had closed or was already down before the player opened.
     if (keysDownInPlayer_.Contains(key)) {
         keysDownInPlayer_.Remove(key);
-        return;
+        if (!keys_.IsDownOnHost(flags)) {
+            return;
+        }
     }
     keys_.SendKeyUp(key, repeat, flags, false);
 }

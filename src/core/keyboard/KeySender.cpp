@@ -37,10 +37,10 @@ void KeySender::SendKeyUp(std::uint32_t key, int /*repeat*/, std::uint32_t flags
     if (!force && station.byte == 0) {
         return;
     }
+    // The marker stands for the key's own release, which the host is not owed again.
+    std::erase(held_, flags & kKeyIdentity);
     if (key == kPlayerReleaseKey) {
         station.byte = kPlayerReleaseMarker;
-    } else {
-        std::erase(held_, flags & kKeyIdentity);
     }
     if (station.extended) {
         SendKeyByte(kExtendedPrefix);
@@ -53,6 +53,10 @@ void KeySender::ReleaseHeldKeys() {
     for (const std::uint32_t flags : std::exchange(held_, {})) {
         SendKeyUp(0, 1, flags, false);
     }
+}
+
+bool KeySender::IsDownOnHost(std::uint32_t flags) const {
+    return std::find(held_.begin(), held_.end(), flags & kKeyIdentity) != held_.end();
 }
 
 void KeySender::SendMediaKeyNotice() {

@@ -23,6 +23,7 @@ public:
     void SendKeyDown(std::uint32_t key, int repeat, std::uint32_t flags) override;
     void SendKeyUp(std::uint32_t key, int repeat, std::uint32_t flags, bool force) override;
     void SendMediaKeyNotice() override;
+    bool IsDownOnHost(std::uint32_t flags) const override;
 
     // Sends the release of every key the host saw go down and not yet come up, oldest first:
     // the terminal no longer learns of their releases, and the host must not keep them held.

@@ -12,6 +12,7 @@ namespace qx44 {
 // window receives, as the platform's own keyboard state would be.
 class KeyStateTable : public IKeyboardState {
 public:
+    static constexpr std::uint8_t kCtrl = 0x11;
     static constexpr std::uint8_t kAlt = 0x12;
     static constexpr std::uint8_t kF10 = 0x79;
 

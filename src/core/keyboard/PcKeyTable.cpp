@@ -9,6 +9,8 @@ namespace {
 struct Row {
     std::uint16_t evdev;
     PcKey key;
+    // The key it is while Ctrl is held, where that differs.
+    std::optional<PcKey> withCtrl = std::nullopt;
 };
 
 constexpr bool kExt = true;
@@ -123,7 +125,8 @@ constexpr std::array kRows = {
     Row{109, {0x51, kExt, 0x22}},
     Row{110, {0x52, kExt, 0x2D}},
     Row{111, {0x53, kExt, 0x2E}},
-    Row{119, {0x45, false, 0x13}},
+    // Pause with Ctrl is Break, a key of its own.
+    Row{119, {0x45, false, 0x13}, PcKey{0x46, kExt, 0x03}},
     // Keypad comma (ABNT2) and Yen (JIS).
     Row{121, {0x7E, false, 0xC2}},
     Row{124, {0x7D, false, 0xDC}},
@@ -148,10 +151,10 @@ constexpr std::array kRows = {
 
 } // namespace
 
-std::optional<PcKey> PcKeyTable::FromEvdev(std::uint32_t evdevCode) {
+std::optional<PcKey> PcKeyTable::FromEvdev(std::uint32_t evdevCode, bool ctrlHeld) {
     for (const Row& row : kRows) {
         if (row.evdev == evdevCode) {
-            return row.key;
+            return ctrlHeld && row.withCtrl ? *row.withCtrl : row.key;
         }
     }
     return std::nullopt;

@@ -23,12 +23,13 @@ class PcKeyTable {
 public:
     static constexpr int kX11Offset = 8;
 
-    static std::optional<PcKey> FromEvdev(std::uint32_t evdevCode);
-    static std::optional<PcKey> FromNative(std::uint32_t nativeScanCode) {
+    // `ctrlHeld`: the key as it arrives while Ctrl is down (Pause is then Break).
+    static std::optional<PcKey> FromEvdev(std::uint32_t evdevCode, bool ctrlHeld = false);
+    static std::optional<PcKey> FromNative(std::uint32_t nativeScanCode, bool ctrlHeld = false) {
         if (nativeScanCode < kX11Offset) {
             return std::nullopt;
         }
-        return FromEvdev(nativeScanCode - kX11Offset);
+        return FromEvdev(nativeScanCode - kX11Offset, ctrlHeld);
     }
 };
 

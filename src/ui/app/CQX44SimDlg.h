@@ -82,6 +82,8 @@ public:
     const CLocalVideoDlg* LocalBrowser() const { return localBrowser_.get(); }
     // The control port's `serial` and `printer` commands on this station's devices.
     DeviceControlCommands& DeviceCommands() { return deviceCommands_; }
+    // The terminal's keyboard, whose repeat follows the window system's unless set otherwise.
+    TerminalKeyboard& Keyboard() { return keyboard_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -22,6 +22,7 @@ TerminalKeyboard::TerminalKeyboard(IHostSender& host, std::uint8_t stationAddres
     : devices_(EchoDevicePath()), hardware_(devices_), sender_(host, stationAddress),
       router_(sender_, player, window, keyState_) {
     X11KeyRepeat::MakeDetectable();
+    repeater_.SetSettings(X11KeyRepeat::ServerRepeat());
 }
 
 void TerminalKeyboard::Start() {
@@ -30,35 +31,47 @@ void TerminalKeyboard::Start() {
 }
 
 void TerminalKeyboard::KeyboardLost() {
+    repeater_.Stop();
     router_.ForgetHeldKeys();
     sender_.ReleaseHeldKeys();
     keyState_.Clear();
+    pressed_.Clear();
 }
 
 bool TerminalKeyboard::HandleKeyEvent(const QKeyEvent& event) {
+    repeater_.Follow(event);
+    return RouteKeyEvent(event);
+}
+
+bool TerminalKeyboard::RouteKeyEvent(const QKeyEvent& event) {
     // X11 and Wayland report each repeat as a release and a press; the key stays down, so only
     // the press counts.
     if (event.type() == QEvent::KeyRelease && event.isAutoRepeat()) {
         return true;
     }
-    const auto key = QtKeyTranslator::Translate(event, keyState_.IsKeyDown(KeyStateTable::kAlt));
-    if (!key) {
+    const bool release = event.type() == QEvent::KeyRelease;
+    const auto pcKey =
+        release ? pressed_.Release(event.nativeScanCode())
+                : pressed_.Press(event.nativeScanCode(), keyState_.IsKeyDown(KeyStateTable::kCtrl));
+    if (!pcKey) {
         return false;
     }
-    if (CKBHardware::IsEcho(key->flags)) {
-        if (!key->release) {
+    const auto key =
+        QtKeyTranslator::Translate(event, keyState_.IsKeyDown(KeyStateTable::kAlt), *pcKey);
+    if (CKBHardware::IsEcho(key.flags)) {
+        if (!key.release) {
             hardware_.NoteEcho();
         }
         return true;
     }
-    keyState_.Update(key->key, key->virtualKey, !key->release);
-    if (keyState_.IsSystemKey(key->virtualKey)) {
+    keyState_.Update(key.key, key.virtualKey, !key.release);
+    if (keyState_.IsSystemKey(key.virtualKey)) {
         return false;
     }
-    if (key->release) {
-        router_.OnKeyUp(key->virtualKey, 1, key->flags);
+    if (key.release) {
+        router_.OnKeyUp(key.virtualKey, 1, key.flags);
     } else {
-        router_.OnKeyDown(key->virtualKey, 1, key->flags);
+        router_.OnKeyDown(key.virtualKey, 1, key.flags);
     }
     return true;
 }

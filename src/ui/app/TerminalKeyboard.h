@@ -5,7 +5,9 @@
 #include "core/keyboard/KeyRouter.h"
 #include "core/keyboard/KeySender.h"
 #include "core/keyboard/KeyStateTable.h"
+#include "core/keyboard/PressedKeys.h"
 #include "platform/LinuxKeyboardDevices.h"
+#include "ui/app/KeyRepeater.h"
 
 class QKeyEvent;
 
@@ -36,13 +38,21 @@ public:
     const IKeyboardState& KeyState() const { return keyState_; }
     // For a dialog that takes the keyboard for a while and must keep the table true meanwhile.
     KeyStateTable& TrackedKeyState() { return keyState_; }
+    // The keys the window system leaves unrepeated, and its rate; the X server's by default.
+    void SetKeyRepeat(std::optional<KeyRepeater::Settings> settings) {
+        repeater_.SetSettings(std::move(settings));
+    }
 
 private:
+    bool RouteKeyEvent(const QKeyEvent& event);
+
     LinuxKeyboardDevices devices_;
     CKBHardware hardware_;
     KeyStateTable keyState_;
+    PressedKeys pressed_;
     KeySender sender_;
     KeyRouter router_;
+    KeyRepeater repeater_{[this](const QKeyEvent& repeat) { RouteKeyEvent(repeat); }};
 };
 
 } // namespace qx44

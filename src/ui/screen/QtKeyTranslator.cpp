@@ -19,12 +19,16 @@ std::optional<TranslatedKey> QtKeyTranslator::Translate(const QKeyEvent& event, 
     if (!key) {
         return std::nullopt;
     }
+    return Translate(event, altHeld, *key);
+}
+
+TranslatedKey QtKeyTranslator::Translate(const QKeyEvent& event, bool altHeld, const PcKey& key) {
     TranslatedKey translated;
-    translated.key = *key;
+    translated.key = key;
     translated.release = event.type() == QEvent::KeyRelease;
     translated.virtualKey =
-        key->navigationKey != 0 && !TypesDigit(event) ? key->navigationKey : key->virtualKey;
-    translated.flags = key->scanCode | (key->extended ? 0x100u : 0u);
+        key.navigationKey != 0 && !TypesDigit(event) ? key.navigationKey : key.virtualKey;
+    translated.flags = key.scanCode | (key.extended ? 0x100u : 0u);
     if (altHeld) {
         translated.flags |= kAltContextBit;
     }

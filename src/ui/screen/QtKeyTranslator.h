@@ -26,6 +26,8 @@ public:
 
     // Nothing for a key the PC keyboard does not have, or an event without a native scan code.
     static std::optional<TranslatedKey> Translate(const QKeyEvent& event, bool altHeld);
+    // The same for the key the caller has already found for the event's scan code.
+    static TranslatedKey Translate(const QKeyEvent& event, bool altHeld, const PcKey& key);
 };
 
 } // namespace qx44

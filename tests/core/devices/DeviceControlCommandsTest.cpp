@@ -7,6 +7,7 @@
 #include "core/settings/CQX44Setting.h"
 #include "support/Bytes.h"
 #include "support/FakeSerialPorts.h"
+#include "support/NoPseudoTerminals.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
@@ -16,13 +17,6 @@ namespace qx44 {
 namespace {
 
 using test::Bytes;
-
-class NoPseudoTerminals : public IPseudoTerminalFactory {
-public:
-    std::shared_ptr<StandingDevice> OpenPseudoTerminal(int) override {
-        throw CSerialException(ENOENT);
-    }
-};
 
 class DeviceControlCommandsTest : public ::testing::Test {
 protected:
@@ -47,7 +41,7 @@ protected:
 
     test::TempDir dir;
     test::FakeSerialPorts machine;
-    NoPseudoTerminals ptys;
+    test::NoPseudoTerminals ptys;
     SerialDeviceRouter router{machine, ptys};
     DeviceControlCommands commands{router};
 };

@@ -1,3 +1,4 @@
+#include "core/devices/SerialDeviceRouter.h"
 #include "core/hostlink/HostLink.h"
 #include "core/interpreter/CVantorCmd.h"
 #include "core/media/MediaRequests.h"
@@ -7,6 +8,7 @@
 #include "core/settings/CQX44Setting.h"
 #include "support/Bytes.h"
 #include "support/FakeSerialPorts.h"
+#include "support/NoPseudoTerminals.h"
 #include "support/ReceiveOverTicks.h"
 #include "support/RecordingBeeper.h"
 #include "support/TcpTestClient.h"
@@ -43,11 +45,10 @@ template <typename Condition> bool WaitFor(Condition condition) {
 // tone was cut short.
 class HeldTones : public test::RecordingBeeper {
 public:
-    HeldTones() { holdUntilCancelled = true; }
     void Beep(int frequencyHz, std::chrono::milliseconds duration,
               const CancelToken& cancel) override {
         RecordingBeeper::Beep(frequencyHz, duration, cancel);
-        endedEarly = cancel.IsCancelled();
+        endedEarly = cancel.WaitFor(duration);
     }
     std::atomic<bool> endedEarly{false};
 };
@@ -65,6 +66,14 @@ protected:
     }
     void TearDown() override { CQX44Setting::SetFilePathOverride({}); }
 
+    // A new host in place of the current one.
+    void Reconnect() {
+        host = std::make_unique<test::TcpTestClient>(link.Listener().Port());
+        pollfd pfd{link.Listener().Fd(), POLLIN, 0};
+        ASSERT_EQ(::poll(&pfd, 1, 5000), 1);
+        link.AcceptHost();
+    }
+
     std::string Text(const CDosScreen& screen, int column, int row, int width) {
         return ScreenDump::Text(screen.Snapshot(), column, row, width, 1);
     }
@@ -75,8 +84,11 @@ protected:
     test::TestUiThread ui;
     IHostLinkEvents events;
     test::FakeSerialPorts ports;
+    test::NoPseudoTerminals ptys;
+    // [Ports] may put the program's own devices behind the fake COM ports.
+    SerialDeviceRouter devices{ports, ptys};
     HeldTones beeper;
-    CVantorCmd cmd{screen, bar, link, ports, beeper};
+    CVantorCmd cmd{screen, bar, link, devices, beeper};
     HostLink link{cmd, ui, events, dir.File("tmp.bmp")};
     std::unique_ptr<test::TcpTestClient> host;
 };
@@ -184,16 +196,76 @@ TEST_F(HostCommandsOverTcpTest, FloodWhilePainterCopiesCells) {
 namespace qx44 {
 namespace {
 
-// A host that hangs up in the middle of a minute-long beep cuts the beep short; what it sent
-// before hanging up is still shown, and then its connection is closed.
+// A host that hangs up in the middle of a minute-long beep: the reset its side answers the
+// station's next bytes with cuts the beep short; what it sent before hanging up is still shown,
+// and then its connection is closed.
 TEST_F(HostCommandsOverTcpTest, HostHangingUpDuringABeepEndsIt) {
-    host->Send(Bytes{0x02, 0x01, 0x10, 0xF0, 0x03, 0x02, 0x01, 0x23, 0x00, 0x00, 0xD2, 0x00, 0x03,
-                     'b', 'y', 'e', 0x03});
+    host->Send(Bytes{0x02, 0x01, 0x11, 0x03, 0x02, 0x01, 0x10, 0xF0, 0x03, 0x02, 0x01,
+                     0x23, 0x00, 0x00, 0xD2, 0x00, 0x03, 'b',  'y',  'e',  0x03});
     ASSERT_TRUE(beeper.WaitForCalls(1));
     host->Close();
-    EXPECT_TRUE(ui.PumpUntil([&] { return !link.HasHost(); }, 10s));
+    EXPECT_TRUE(ui.PumpUntil(
+        [&] {
+            link.OnTimer1Tick();
+            return !link.HasHost();
+        },
+        10s));
     EXPECT_TRUE(beeper.endedEarly);
     EXPECT_EQ(Text(screen, 0, 0, 3), "bye\n");
+}
+
+// A host that asks and at once half-closes its connection still reads: each handler runs to its
+// end, every answer reaches the host in order before the station closes, and the status blocks a
+// check asked the printer for never reach the next host as printer input.
+TEST_F(HostCommandsOverTcpTest, HostThatHalfClosesRightAfterAskingGetsEveryAnswer) {
+    test::TempDir::WriteText(dir.File("setting.txt"), "[Ports]\nCOM3=printer\n");
+    cmd.SetPrinterPortNumber(3);
+    cmd.SetUsbPrinterEnabled(true);
+    const Bytes query = {0x02, 0x01, 0x11, 0x03};
+    const Bytes check = {0x02, 0x01, 0x42, 0xFE, 0x03};
+    const struct {
+        const char* name;
+        std::vector<Bytes> sent;
+        std::string answers;
+    } cases[] = {
+        {"query", {query}, "02 01 14 10 03"},
+        {"port query", {{0x02, 0x01, 0x42, 0x07, 0x03}}, "02 01 34 07 00 03"},
+        {"printer status check", {check}, "02 01 34 FE 00 03"},
+        {"check, then query", {check, query}, "02 01 34 FE 00 03 02 01 14 10 03"},
+        {"query, then check", {query, check}, "02 01 14 10 03 02 01 34 FE 00 03"},
+        {"quarter-second beep, then query",
+         {{0x02, 0x01, 0x10, 0x01, 0x03}, query},
+         "02 01 14 10 03"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes sent;
+        for (const Bytes& message : c.sent) {
+            sent.insert(sent.end(), message.begin(), message.end());
+        }
+        host->Send(sent);
+        host->ShutdownSending();
+        Bytes answers;
+        EXPECT_TRUE(ui.PumpUntil([&] {
+            link.OnTimer1Tick();
+            const Bytes more = host->Receive(64, 10ms);
+            answers.insert(answers.end(), more.begin(), more.end());
+            return !link.HasHost();
+        }));
+        const Bytes rest = host->Receive(64);
+        answers.insert(answers.end(), rest.begin(), rest.end());
+        EXPECT_EQ(test::Hex(answers), c.answers);
+        EXPECT_TRUE(host->WaitClosed());
+        EXPECT_FALSE(beeper.endedEarly) << "the half-close cut a beep short";
+
+        // The serial poll, as timer 1 runs it for the next host.
+        Reconnect();
+        for (int poll = 0; poll < 8; ++poll) {
+            cmd.PollSerialPorts();
+        }
+        link.OnTimer1Tick();
+        EXPECT_EQ(test::Hex(host->Receive(64, 300ms)), "") << "stray printer input";
+    }
 }
 
 } // namespace

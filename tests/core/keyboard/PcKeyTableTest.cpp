@@ -15,6 +15,7 @@ TEST(PcKeyTableTest, KeysOfAPcKeyboard) {
         std::uint8_t scan;
         bool extended;
         std::uint8_t vk;
+        bool ctrlHeld = false;
     } rows[] = {
         {"Esc", 1, 0x01, false, 0x1B},
         {"1", 2, 0x02, false, 0x31},
@@ -47,6 +48,8 @@ TEST(PcKeyTableTest, KeysOfAPcKeyboard) {
         {"Delete", 111, 0x53, true, 0x2E},
         {"Num Lock", 69, 0x45, true, 0x90},
         {"Pause", 119, 0x45, false, 0x13},
+        {"Break: Pause with Ctrl", 119, 0x46, true, 0x03, true},
+        {"Scroll Lock with Ctrl", 70, 0x46, false, 0x91, true},
         {"F1", 59, 0x3B, false, 0x70},
         {"F10", 68, 0x44, false, 0x79},
         {"F11", 87, 0x57, false, 0x7A},
@@ -67,7 +70,7 @@ TEST(PcKeyTableTest, KeysOfAPcKeyboard) {
         {"Yen", 124, 0x7D, false, 0xDC},
     };
     for (const auto& row : rows) {
-        const auto key = PcKeyTable::FromNative(row.evdev + PcKeyTable::kX11Offset);
+        const auto key = PcKeyTable::FromNative(row.evdev + PcKeyTable::kX11Offset, row.ctrlHeld);
         ASSERT_TRUE(key.has_value()) << row.name;
         EXPECT_EQ(key->scanCode, row.scan) << row.name;
         EXPECT_EQ(key->extended, row.extended) << row.name;

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sstream>
 
 namespace qx44 {
 namespace {
@@ -131,6 +132,95 @@ TEST_F(CQX44SimDlgHostTest, AHeldKeyRepeatsItsPressAndIsReleasedOnce) {
     HoldKey(183, Qt::Key_F13, 0);
     EXPECT_EQ(KeyBytes(Receive(*host, 15)), "08 F0 08") << "F13";
     EXPECT_TRUE(Receive(*host, 1, 700).empty());
+}
+
+// Pause pressed while Ctrl is held is the Break key, and its release is Break's too, whichever of
+// the two comes up first; a Pause that went down before Ctrl stays Pause.
+TEST_F(CQX44SimDlgHostTest, PauseWithCtrlIsBreakFromPressToRelease) {
+    auto host = Connect();
+    // "+29" presses evdev key 29 (left Ctrl), "*119" is a repeat of Pause, "-119" its release.
+    const struct {
+        const char* what;
+        const char* steps;
+        std::string bytes;
+    } cases[] = {
+        {"Pause", "+119 -119", "77 F0 77"},
+        {"Ctrl+Pause, Pause up first", "+29 +119 -119 -29", "14 E0 7E E0 F0 7E F0 14"},
+        {"Ctrl+Pause, Ctrl up first", "+29 +119 -29 -119", "14 E0 7E F0 14 E0 F0 7E"},
+        {"right Ctrl+Pause, repeating after Ctrl is up", "+97 +119 -97 *119 -119",
+         "E0 14 E0 7E E0 F0 14 E0 7E E0 F0 7E"},
+        {"Pause, then Ctrl", "+119 +29 -119 -29", "77 14 F0 77 F0 14"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream steps(c.steps);
+        for (std::string step; steps >> step;) {
+            const int evdev = std::stoi(step.substr(1));
+            const bool ctrl = evdev == 29 || evdev == 97;
+            Key(step[0] == '-' ? QEvent::KeyRelease : QEvent::KeyPress, evdev,
+                ctrl ? Qt::Key_Control : Qt::Key_Pause, {}, step[0] == '*');
+        }
+        EXPECT_EQ(KeyBytes(Receive(*host, (c.bytes.size() + 1) / 3 * 5)), c.bytes) << c.what;
+    }
+    EXPECT_TRUE(Receive(*host, 1, 700).empty());
+}
+
+// The station repeats every held key. The keys the window system leaves unrepeated, as X leaves
+// the modifiers, repeat here at its rate until they come up or another key goes down.
+TEST_F(CQX44SimDlgHostTest, HeldModifiersRepeatLikeAnyOtherKey) {
+    KeyRepeater::Settings modifiersLeftAlone;
+    modifiersLeftAlone.delay = 30ms;
+    modifiersLeftAlone.interval = 10ms;
+    modifiersLeftAlone.repeatedBySystem.set();
+    for (const int evdev : {42, 54, 58}) {
+        modifiersLeftAlone.repeatedBySystem.reset(evdev + 8);
+    }
+    window->Keyboard().SetKeyRepeat(modifiersLeftAlone);
+    auto host = Connect();
+    // Everything the host gets until nothing more comes, as key bytes.
+    const auto keysUntilQuiet = [&] {
+        Bytes all;
+        for (Bytes more = Receive(*host, 5, 700); !more.empty(); more = Receive(*host, 5, 700)) {
+            all.insert(all.end(), more.begin(), more.end());
+        }
+        return KeyBytes(all);
+    };
+    // How many presses `keys` starts with; they are taken off.
+    const auto pressesOf = [](std::string& keys, const std::string& press) {
+        int presses = 0;
+        for (; keys.starts_with(press + " "); keys.erase(0, press.size() + 1)) {
+            ++presses;
+        }
+        return presses;
+    };
+    const struct {
+        const char* what;
+        int evdev;
+        Qt::Key qtKey;
+        std::string press;
+    } keys[] = {
+        {"left Shift", 42, Qt::Key_Shift, "12"},
+        {"right Shift", 54, Qt::Key_Shift, "59"},
+        {"Caps Lock", 58, Qt::Key_CapsLock, "58"},
+    };
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.what);
+        Key(QEvent::KeyPress, k.evdev, k.qtKey);
+        EXPECT_EQ(KeyBytes(Receive(*host, 15)), k.press + " " + k.press + " " + k.press);
+        Key(QEvent::KeyRelease, k.evdev, k.qtKey);
+        std::string rest = keysUntilQuiet();
+        pressesOf(rest, k.press);
+        EXPECT_EQ(rest, "F0 " + k.press) << "one release, and the repeating ends with it";
+    }
+
+    Key(QEvent::KeyPress, 42, Qt::Key_Shift);
+    EXPECT_EQ(KeyBytes(Receive(*host, 10)), "12 12");
+    Key(QEvent::KeyPress, 30, Qt::Key_A);
+    std::string rest = keysUntilQuiet();
+    pressesOf(rest, "12");
+    EXPECT_EQ(rest, "1C") << "a key going down ends Shift's repeating";
+    Key(QEvent::KeyRelease, 30, Qt::Key_A);
+    Key(QEvent::KeyRelease, 42, Qt::Key_Shift);
+    EXPECT_EQ(keysUntilQuiet(), "F0 1C F0 12");
 }
 
 // Alt and Ctrl go down here and come up in another window, whose keys never reach this one.
@@ -271,6 +361,17 @@ TEST_F(HostPlayListTest, HostPlayListPlaysAndTheStopKeyBringsTheScreenBack) {
     EXPECT_TRUE(window->TextView().isVisible());
     EXPECT_TRUE(window->StatusView().isVisible());
     EXPECT_EQ(ScreenDump::Text(window->TextScreen().Snapshot(), 0, 0, 80, 25), before);
+
+    // a is held while the host's next play list closes the player: it goes on repeating, so the
+    // host sees it go down and is owed its release.
+    host->Send(play);
+    ASSERT_TRUE(WaitUntil([&] { return player.isVisible(); }));
+    Key(QEvent::KeyPress, 30, Qt::Key_A);
+    host->Send(play);
+    ASSERT_TRUE(WaitUntil([&] { return !player.isVisible(); }));
+    Key(QEvent::KeyPress, 30, Qt::Key_A, {}, true);
+    Key(QEvent::KeyRelease, 30, Qt::Key_A);
+    EXPECT_EQ(KeyBytes(Receive(*host, 15)), "1C F0 1C");
 }
 
 // The local browser over the running terminal, on the working folder (the default ".\"), with
