@@ -87,6 +87,11 @@ const std::vector<Accessor> kAccessors{
     {"UsbMap", Get(&S::GetUsbMap), Set(&S::SetUsbMap, 5), "3", "5"},
     {"UsbEnabled", Get(&S::GetUsbEnabled), Set(&S::SetUsbEnabled, true), "0", "1"},
     {"EnVideo", Get(&S::GetEnVideo), Set(&S::SetEnVideo, false), "1", "0"},
+    {"PrinterDir", Get(&S::GetPrinterDir), Set(&S::SetPrinterDir, "receipts"), "", "receipts"},
+    {"PrinterDirMaxFiles", Get(&S::GetPrinterDirMaxFiles), Set(&S::SetPrinterDirMaxFiles, 50),
+     "1000", "50"},
+    {"PrinterDirMaxKiB", Get(&S::GetPrinterDirMaxKiB), Set(&S::SetPrinterDirMaxKiB, 512), "65536",
+     "512"},
     {"VideoKeys", GetVideoKeys(false),
      [](S& s) {
          s.SetVideoKeys({65, 66, 67, 68, 69, 70, 71, 72, 73, 74}, false);
