@@ -95,6 +95,7 @@ public:
     }
 
     void Close() { fd_.Reset(); }
+    void ShutdownSending() { ::shutdown(fd_.Get(), SHUT_WR); }
 
 private:
     UniqueFd fd_;
