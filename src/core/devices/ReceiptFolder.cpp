@@ -13,6 +13,7 @@
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace qx44 {
 
@@ -86,15 +87,14 @@ bool ReceiptFolder::MakeRoom(std::uint64_t bytes) {
     const auto full = [&] {
         return saved_.size() + 1 > bound_.files || savedBytes_ + bytes > bound_.bytes;
     };
-    if (full() && !boundReported_) {
-        boundReported_ = true;
-        Log::Error(LogArea::Ports, "the receipts in " + folder_ + " reached their bound of " +
-                                       std::to_string(bound_.files) + " files or " +
-                                       std::to_string(bound_.bytes / 1024) +
-                                       " KiB: the oldest receipts are deleted from now on");
-    }
     // A receipt larger than the whole bound costs none of the others.
     while (full() && !saved_.empty() && bytes <= bound_.bytes) {
+        if (!std::exchange(boundReported_, true)) {
+            Log::Error(LogArea::Ports, "the receipts in " + folder_ + " reached their bound of " +
+                                           std::to_string(bound_.files) + " files or " +
+                                           std::to_string(bound_.bytes / 1024) +
+                                           " KiB: the oldest receipts are deleted from now on");
+        }
         if (::unlink(PathOf(saved_.front().number).c_str()) != 0 && errno != ENOENT) {
             return false;
         }
