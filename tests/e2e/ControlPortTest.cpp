@@ -1,3 +1,5 @@
+#include "core/control/ControlReply.h"
+#include "core/control/ControlServer.h"
 #include "core/screen/CGlobalFunction.h"
 #include "core/screen/CVantor256Attr.h"
 #include "support/Bytes.h"
@@ -121,6 +123,66 @@ TEST(ControlPortTest, BadControlInputNeverDisturbsTheHost) {
     EXPECT_TRUE(hog->WaitClosed());
     test::ExpectAnswered(*host);
     EXPECT_TRUE(control->Ask("status").starts_with(R"({"ok":true,"text":)"));
+}
+
+// With few descriptors (256, a quarter of them for control clients), more scripts than the port
+// takes connect, park a day-long wait and leave: the ones over the cap are told and closed, each
+// wait ends with its client, and afterwards the host and a new script are served.
+TEST(ControlPortTest, ScriptsThatWaitAndLeaveNeverStarveTheStation) {
+    constexpr int kLimit = 256;
+    constexpr std::size_t kCrowd = 300;
+    const std::size_t taken = std::min<std::size_t>(ControlServer::kMaxClients, kLimit / 4);
+    test::TempDir dir;
+    const std::uint16_t port = test::FreePort();
+    const std::uint16_t controlPort = test::FreePort();
+    auto program = test::StartStationProgram(QX44SIM_PATH, dir, port,
+                                             {"--control", std::to_string(controlPort)}, {}, {}, {},
+                                             {}, kLimit);
+    auto host = test::ConnectWhenListening(port);
+    test::ExpectAnswered(*host);
+
+    std::vector<std::unique_ptr<test::ControlClient>> crowd;
+    try {
+        while (crowd.size() < kCrowd) {
+            crowd.push_back(std::make_unique<test::ControlClient>(controlPort));
+            crowd.back()->Send("wait text never 86400\n");
+        }
+    } catch (const std::runtime_error&) {
+        ADD_FAILURE() << "control client " << crowd.size() + 1 << " could not connect";
+    }
+    const std::string refusal = ControlReply::Error(ControlServer::kTooManyClients).ToLine();
+    std::vector<bool> answered(crowd.size());
+    std::size_t refused = 0;
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (refused < kCrowd - taken && std::chrono::steady_clock::now() < deadline) {
+        for (std::size_t i = 0; i < crowd.size(); ++i) {
+            if (!answered[i]) {
+                if (const auto line = crowd[i]->ReadLine(1ms)) {
+                    EXPECT_EQ(*line + "\n", refusal);
+                    answered[i] = true;
+                    ++refused;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(refused, kCrowd - taken);
+    test::ExpectAnswered(*host);
+    crowd.clear();
+
+    // The waits end as their clients go, so a new script soon finds room.
+    std::string reply;
+    for (const auto until = std::chrono::steady_clock::now() + 20s;
+         std::chrono::steady_clock::now() < until;) {
+        auto script = ConnectControl(controlPort);
+        reply = script->Ask("wait text never 0.1");
+        if (reply + "\n" != refusal) {
+            break;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(reply, R"({"ok":false,"error":"timeout"})");
+    auto newHost = test::ConnectWhenListening(port);
+    test::ExpectAnswered(*newHost);
 }
 
 } // namespace

@@ -13,15 +13,19 @@
 #include <string>
 #include <string_view>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <thread>
 
 namespace qx44::test {
 
-// A script on the control port: sends lines, reads one reply line at a time.
+// A script on the control port: sends lines, reads one reply line at a time. Connecting or
+// sending gives up after 10 s, so a station that takes no clients fails a test, never hangs it.
 class ControlClient {
 public:
     explicit ControlClient(std::uint16_t port, bool overIpv6 = false)
         : fd_(::socket(overIpv6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0)) {
+        const timeval patience{10, 0};
+        ::setsockopt(fd_.Get(), SOL_SOCKET, SO_SNDTIMEO, &patience, sizeof patience);
         int connected = -1;
         if (overIpv6) {
             sockaddr_in6 address{};
@@ -93,6 +97,7 @@ public:
     }
 
     void Close() { fd_.Reset(); }
+    void ShutdownSending() { ::shutdown(fd_.Get(), SHUT_WR); }
 
 private:
     UniqueFd fd_;

@@ -18,12 +18,14 @@ namespace qx44::test {
 // The built program, started in `dir` with settings there: listening on `port`, no start tone,
 // COM1 and COM2 mapped to devices that do not exist unless `ports` maps them, and the sections of
 // `moreSettings`. `path` is the program's file; `arguments` and `environment` come on top of the
-// window and the offscreen platform. Its stdout and stderr go to `outputFile` when one is named.
+// window and the offscreen platform. Its stdout and stderr go to `outputFile` when one is named; a
+// `descriptorLimit` lowers RLIMIT_NOFILE for the program alone.
 inline std::unique_ptr<ChildProcess>
 StartStationProgram(const std::string& path, const TempDir& dir, std::uint16_t port,
                     const std::vector<std::string>& arguments = {},
                     const std::vector<std::string>& environment = {}, const std::string& ports = {},
-                    const std::string& moreSettings = {}, const std::string& outputFile = {}) {
+                    const std::string& moreSettings = {}, const std::string& outputFile = {},
+                    int descriptorLimit = 0) {
     TempDir::WriteText(dir.File("setting.txt"),
                        "[Net]\nPortNum=" + std::to_string(port) + "\n[Main]\nBeeping=0\n[Ports]\n" +
                            (ports.empty()
@@ -34,6 +36,13 @@ StartStationProgram(const std::string& path, const TempDir& dir, std::uint16_t p
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<std::string> env = environment;
     env.emplace_back("QT_QPA_PLATFORM=offscreen");
+    if (descriptorLimit > 0) {
+        // The shell sets the limit and becomes the program, which keeps its process id.
+        all.insert(all.begin(),
+                   {"-c", "ulimit -n " + std::to_string(descriptorLimit) + " && exec \"$0\" \"$@\"",
+                    path});
+        return std::make_unique<ChildProcess>("/bin/sh", all, env, dir.Path(), outputFile);
+    }
     return std::make_unique<ChildProcess>(path, all, env, dir.Path(), outputFile);
 }
 

@@ -8,9 +8,11 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 
 namespace qx44 {
@@ -39,10 +41,22 @@ UniqueFd Listen(int family, std::uint16_t port) {
         address.sin6_addr = in6addr_loopback;
         bound = ::bind(fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
     }
-    if (bound != 0 || ::listen(fd.Get(), 16) != 0) {
+    // Room for a burst of scripts connecting at once: clients waiting in the kernel's queue take
+    // none of the station's descriptors, and a full queue makes a client's connect wait a second.
+    if (bound != 0 || ::listen(fd.Get(), 128) != 0) {
         return {};
     }
     return fd;
+}
+
+UniqueFd OpenReserve() {
+    return UniqueFd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+}
+
+// Said to a client the port does not take, then it is closed; no room to wait for it to read.
+void Refuse(const UniqueFd& fd, std::string_view why) {
+    const std::string line = ControlReply::Error(why).ToLine();
+    ::send(fd.Get(), line.data(), line.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
 }
 
 } // namespace
@@ -64,6 +78,11 @@ bool ControlServer::Start(std::uint16_t port) {
         Log::Error(LogArea::Host, "cannot listen for control clients on port " +
                                       std::to_string(port) + ": " + std::strerror(errno));
         return false;
+    }
+    reserve_ = OpenReserve();
+    if (rlimit limit{};
+        ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        maxClients_ = std::clamp<std::size_t>(limit.rlim_cur / 4, 1, kMaxClients);
     }
     thread_ = std::thread([this] { Run(); });
     return true;
@@ -92,8 +111,9 @@ void ControlServer::Run() {
 
 void ControlServer::PollOnce() {
     std::vector<pollfd> fds{{wake_.Fd(), POLLIN, 0}};
+    const bool accepting = Clock::now() >= acceptResumes_;
     for (const UniqueFd& listener : listeners_) {
-        fds.push_back({listener.Get(), POLLIN, 0});
+        fds.push_back({listener.Get(), static_cast<short>(accepting ? POLLIN : 0), 0});
     }
     for (const Client& client : clients_) {
         // A client whose unhandled lines pile up is not read until they are handled.
@@ -103,17 +123,21 @@ void ControlServer::PollOnce() {
              static_cast<short>((reading ? POLLIN : 0) | (client.output.empty() ? 0 : POLLOUT)),
              0});
     }
-    int timeout = -1;
+    auto wakeAt = accepting ? Clock::time_point::max() : acceptResumes_;
     if (HasWaits()) {
         // A plain loop: the fuzzing build's clang cannot compile libstdc++'s range views.
-        auto next = Clock::time_point::max();
         for (const Client& client : clients_) {
             if (client.wait.has_value()) {
-                next = std::min(next, client.wait->Deadline());
+                wakeAt = std::min(wakeAt, client.wait->Deadline());
             }
         }
         // A probe on its way signals the wake-up when it arrives; until then only deadlines count.
-        const auto wakeAt = probeRequested_ ? next : std::min(next, lastProbe_ + kProbeInterval);
+        if (!probeRequested_) {
+            wakeAt = std::min(wakeAt, lastProbe_ + kProbeInterval);
+        }
+    }
+    int timeout = -1;
+    if (wakeAt != Clock::time_point::max()) {
         timeout = static_cast<int>(std::clamp<long long>(
             std::chrono::ceil<std::chrono::milliseconds>(wakeAt - Clock::now()).count(), 0,
             std::numeric_limits<int>::max()));
@@ -160,13 +184,44 @@ void ControlServer::Accept(int listener) {
     for (;;) {
         UniqueFd fd(::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
         if (!fd.Valid()) {
+            if (errno == EINTR || errno == ECONNABORTED) {
+                continue;
+            }
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                AcceptFailed(listener, errno);
+            }
             return;
+        }
+        acceptFailing_ = false;
+        if (clients_.size() >= maxClients_) {
+            Refuse(fd, kTooManyClients);
+            continue;
         }
         Client& client = clients_.emplace_back();
         client.id = nextId_++;
         client.fd = std::move(fd);
         client.authorised = token_.empty();
     }
+}
+
+void ControlServer::AcceptFailed(int listener, int error) {
+    // The listener stays readable while its queue holds a client: the reserve descriptor makes
+    // room to take that one off and tell it, and the listeners rest, so the thread never spins.
+    if (!std::exchange(acceptFailing_, true)) {
+        Log::Error(LogArea::Host,
+                   std::string("control clients cannot be accepted: ") + std::strerror(error));
+    }
+    if ((error == EMFILE || error == ENFILE) && reserve_.Valid()) {
+        reserve_.Reset();
+        const UniqueFd fd(::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (fd.Valid()) {
+            Refuse(fd, "the station is out of file descriptors");
+        }
+    }
+    if (!reserve_.Valid()) {
+        reserve_ = OpenReserve();
+    }
+    acceptResumes_ = Clock::now() + kAcceptBackOff;
 }
 
 void ControlServer::Read(Client& client) {
@@ -218,7 +273,16 @@ void ControlServer::Write(Client& client) {
 }
 
 void ControlServer::HandleLines(Client& client) {
-    while (!client.closed && !client.busy && !client.wait) {
+    for (;;) {
+        if (client.wait && client.inputEnded) {
+            // A client that has gone looks like one that only ended its sending side, and a
+            // parked wait would hold its descriptor for as long as the wait lasts.
+            client.wait.reset();
+            Reply(client, ControlReply::Error("wait ended: the client closed its connection"));
+        }
+        if (client.closed || client.busy || client.wait) {
+            break;
+        }
         const std::size_t end = client.input.find('\n');
         if (end == std::string::npos && client.input.size() <= kMaxLine) {
             break;

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -18,17 +19,24 @@ namespace qx44 {
 
 class ControlCommands;
 
-// The control port: listens on 127.0.0.1 and ::1 only, reads one command per line from any
+// The control port: listens on 127.0.0.1 and ::1 only, reads one command per line from a bounded
 // number of clients and writes one JSON reply per line. Its own thread does the sockets and
 // sleeps in poll while nothing happens; commands run on the UI thread, one at a time per client,
 // and their replies come back through a wake-up. A `wait` is parked and re-checked against fresh
-// probes of the station while it lasts, so neither the UI thread nor the host link ever waits.
+// probes of the station while it lasts, so neither the UI thread nor the host link ever waits;
+// it ends when its client stops sending. The port never takes more than a share of the process's
+// descriptors, so the host link always has its own.
 class ControlServer {
 public:
     static constexpr std::size_t kMaxLine = 64 * 1024;
     // A client that reads no replies is dropped once this much waits for it.
     static constexpr std::size_t kMaxPendingOutput = 8 * 1024 * 1024;
     static constexpr std::chrono::milliseconds kProbeInterval{50};
+    // Clients at once, and at most a quarter of the descriptor limit; one more is told and closed.
+    static constexpr std::size_t kMaxClients = 64;
+    static constexpr std::string_view kTooManyClients = "too many control clients";
+    // How long the listeners rest after accepting failed for want of descriptors or memory.
+    static constexpr std::chrono::milliseconds kAcceptBackOff{200};
 
     // With a `token`, the first line of every connection must be "auth TOKEN".
     ControlServer(ControlCommands& commands, IUiThread& ui, std::string token);
@@ -60,6 +68,7 @@ private:
     void Run();
     void PollOnce();
     void Accept(int listener);
+    void AcceptFailed(int listener, int error);
     void Read(Client& client);
     void Write(Client& client);
     void HandleLines(Client& client);
@@ -74,6 +83,11 @@ private:
     IUiThread& ui_;
     std::string token_;
     std::vector<UniqueFd> listeners_;
+    // Closed to make room for taking a client off the queue when the descriptors have run out.
+    UniqueFd reserve_;
+    std::size_t maxClients_ = kMaxClients;
+    Clock::time_point acceptResumes_;
+    bool acceptFailing_ = false;
     std::list<Client> clients_;
     std::uint64_t nextId_ = 1;
     std::thread thread_;

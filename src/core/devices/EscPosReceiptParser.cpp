@@ -214,8 +214,7 @@ void EscPosReceiptParser::Finish() {
     }
     switch (rule_->action) {
     case Action::Reset:
-        // Initialising the printer drops the line it has not printed yet.
-        text_.erase(text_.rfind('\n') == std::string::npos ? 0 : text_.rfind('\n') + 1);
+        Reset();
         break;
     case Action::Cut:
         Cut();
@@ -240,12 +239,26 @@ void EscPosReceiptParser::Finish() {
     rule_ = nullptr;
 }
 
+void EscPosReceiptParser::Reset() {
+    // Initialising the printer drops the line it has not printed yet. Text left out of that line
+    // keeps its mark, and what comes after the reset is printed again while it fits.
+    const std::size_t lineStart = text_.rfind('\n');
+    text_.erase(lineStart == std::string::npos ? 0 : lineStart + 1);
+    if (cutShort_) {
+        text_ += kCutShort;
+        cutShort_ = false;
+    }
+}
+
 void EscPosReceiptParser::Append(std::string_view text) {
     if (cutShort_) {
         return;
     }
     if (text_.size() + text.size() > kMaxReceiptBytes) {
-        text_ += kCutShort;
+        // One mark for text left out back to back, however many resets came between.
+        if (!text_.ends_with(kCutShort)) {
+            text_ += kCutShort;
+        }
         cutShort_ = true;
         return;
     }

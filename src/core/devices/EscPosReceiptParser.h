@@ -43,6 +43,7 @@ private:
     // The length of the command's head (prefix, code, parameters) as far as its bytes tell.
     std::size_t HeadLength() const;
     void Finish();
+    void Reset();
     void Append(std::string_view text);
     void AppendHex(std::span<const std::uint8_t> bytes);
     void NewLine() { Append("\n"); }

@@ -4,6 +4,8 @@
 #include "core/devices/VirtualSerialDevice.h"
 #include "core/settings/CQX44Setting.h"
 
+#include <algorithm>
+
 namespace qx44 {
 
 SerialDeviceRouter::SerialDeviceRouter(ISerialDeviceFactory& machineDevices,
@@ -61,9 +63,15 @@ std::shared_ptr<StandingDevice> SerialDeviceRouter::Make(int port, SerialPortKin
     switch (kind) {
     case SerialPortKind::Virtual:
         return std::make_shared<VirtualSerialDevice>();
-    case SerialPortKind::Printer:
-        return std::make_shared<VirtualPrinter>(
-            CQX44Setting().ReadString("Ports", "PrinterDir", ""));
+    case SerialPortKind::Printer: {
+        const CQX44Setting settings;
+        // Settings below the least bound still save one receipt.
+        const ReceiptFolder::Bound bound{
+            .files = static_cast<std::size_t>(std::max(settings.GetPrinterDirMaxFiles(), 1)),
+            .bytes = std::uint64_t{1024} *
+                     static_cast<std::uint64_t>(std::max(settings.GetPrinterDirMaxKiB(), 1))};
+        return std::make_shared<VirtualPrinter>(settings.GetPrinterDir(), bound);
+    }
     case SerialPortKind::Pty:
         return pseudoTerminals_.OpenPseudoTerminal(port);
     case SerialPortKind::Device:

@@ -2,9 +2,9 @@
 
 namespace qx44 {
 
-VirtualPrinter::VirtualPrinter(std::string_view receiptFolder) {
+VirtualPrinter::VirtualPrinter(std::string_view receiptFolder, ReceiptFolder::Bound folderBound) {
     if (!receiptFolder.empty()) {
-        folder_.emplace(receiptFolder);
+        folder_.emplace(receiptFolder, folderBound);
     }
 }
 

@@ -29,7 +29,8 @@ public:
     };
 
     // An empty folder saves nothing.
-    explicit VirtualPrinter(std::string_view receiptFolder = {});
+    explicit VirtualPrinter(std::string_view receiptFolder = {},
+                            ReceiptFolder::Bound folderBound = {});
 
     SerialPortKind Kind() const override { return SerialPortKind::Printer; }
 

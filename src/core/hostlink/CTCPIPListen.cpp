@@ -1,6 +1,8 @@
 #include "core/hostlink/CTCPIPListen.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -33,6 +35,7 @@ bool CTCPIPListen::Listen(std::uint16_t port, in_addr address) {
         return false;
     }
     socket_ = std::move(fd);
+    reserve_.Reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
     return true;
 }
 
@@ -40,7 +43,15 @@ UniqueFd CTCPIPListen::Accept() {
     if (!socket_.Valid()) {
         return {};
     }
-    return UniqueFd(::accept4(socket_.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+    UniqueFd host(::accept4(socket_.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+    if (!host.Valid() && (errno == EMFILE || errno == ENFILE) && reserve_.Valid()) {
+        const int error = errno;
+        reserve_.Reset();
+        UniqueFd(::accept4(socket_.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+        reserve_.Reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+        errno = error;
+    }
+    return host;
 }
 
 std::uint16_t CTCPIPListen::Port() const {

@@ -27,6 +27,8 @@ public:
     // local one.
     bool Listen(std::uint16_t port, in_addr address = {});
     // A pending host's socket, non-blocking; invalid when none is pending or the accept failed.
+    // A host that cannot be taken for want of descriptors is let go: left in the queue, it would
+    // keep the listener readable and its watcher accepting in a loop.
     UniqueFd Accept();
     void Close() { socket_.Reset(); }
 
@@ -36,6 +38,8 @@ public:
 
 private:
     UniqueFd socket_;
+    // Closed to make room for taking that host off the queue.
+    UniqueFd reserve_;
 };
 
 } // namespace qx44

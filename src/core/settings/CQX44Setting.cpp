@@ -26,6 +26,7 @@ constexpr std::string_view kVideo = "Video";
 constexpr std::string_view kExit = "Exit";
 constexpr std::string_view kFont = "Font";
 constexpr std::string_view kLocalVideo = "LocalVideo";
+constexpr std::string_view kPorts = "Ports";
 
 constexpr std::array kBaudRates{19200, 9600, 4800, 2400};
 constexpr std::array kDataBits{8, 7};
@@ -238,6 +239,27 @@ void CQX44Setting::SetEnVideo(bool enabled) {
 
 bool CQX44Setting::GetTestSources() const {
     return ReadBool(kVideo, "TestSources", false);
+}
+
+std::string CQX44Setting::GetPrinterDir() const {
+    return ReadString(kPorts, "PrinterDir", "");
+}
+void CQX44Setting::SetPrinterDir(std::string_view folder) {
+    WriteString(kPorts, "PrinterDir", folder);
+}
+
+int CQX44Setting::GetPrinterDirMaxFiles() const {
+    return ReadInt(kPorts, "PrinterDirMaxFiles", 1000);
+}
+void CQX44Setting::SetPrinterDirMaxFiles(int files) {
+    WriteInt(kPorts, "PrinterDirMaxFiles", files);
+}
+
+int CQX44Setting::GetPrinterDirMaxKiB() const {
+    return ReadInt(kPorts, "PrinterDirMaxKiB", 65536);
+}
+void CQX44Setting::SetPrinterDirMaxKiB(int kib) {
+    WriteInt(kPorts, "PrinterDirMaxKiB", kib);
 }
 
 bool CQX44Setting::GetVideoKeys(CVideoKeys& keys, bool secondSet) const {

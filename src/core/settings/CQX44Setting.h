@@ -69,6 +69,14 @@ public:
     // Whether host play lists may name mpv's built-in test pictures; off on a station.
     bool GetTestSources() const;
 
+    // Where the virtual printer also saves its receipts (empty: nowhere), and their bound.
+    std::string GetPrinterDir() const;
+    void SetPrinterDir(std::string_view folder);
+    int GetPrinterDirMaxFiles() const;
+    void SetPrinterDirMaxFiles(int files);
+    int GetPrinterDirMaxKiB() const;
+    void SetPrinterDirMaxKiB(int kib);
+
     // secondSet picks the keys with the suffix 1.
     bool GetVideoKeys(CVideoKeys& keys, bool secondSet) const;
     void SetVideoKeys(const CVideoKeys& keys, bool secondSet);

@@ -151,16 +151,22 @@ TEST_F(ControlServerTest, AnswersEveryLineWithOneJsonReply) {
     EXPECT_TRUE(client.WaitClosed());
 }
 
-// Clients are served side by side: one parked in a wait holds up nobody, and one that sends a
-// line over 64 KiB is closed while the others go on.
+// Clients are served side by side: one parked in a wait holds up nobody, one that sends a line
+// over 64 KiB is closed while the others go on, and a wait ends when its client stops sending.
 TEST_F(ControlServerTest, ServesClientsSideBySide) {
     StartServer("");
     test::ControlClient waiting(port_);
     test::ControlClient hog(port_);
     test::ControlClient gone(port_, true);
+    test::ControlClient leaving(port_);
     waiting.Send("wait host 30\n");
     gone.Send("wait text never 30\n");
     gone.Close();
+    leaving.Send("wait text never 30\n");
+    leaving.ShutdownSending();
+    EXPECT_EQ(leaving.ReadLine(10s),
+              R"({"ok":false,"error":"wait ended: the client closed its connection"})");
+    EXPECT_TRUE(leaving.WaitClosed());
     hog.Send(std::string(100 * 1024, 'x'));
     EXPECT_TRUE(hog.WaitClosed());
 

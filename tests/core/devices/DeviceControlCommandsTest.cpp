@@ -8,10 +8,13 @@
 #include "support/Bytes.h"
 #include "support/FakeSerialPorts.h"
 #include "support/NoPseudoTerminals.h"
+#include "support/RecordingLog.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace qx44 {
 namespace {
@@ -21,9 +24,9 @@ using test::Bytes;
 class DeviceControlCommandsTest : public ::testing::Test {
 protected:
     DeviceControlCommandsTest() {
-        test::TempDir::WriteText(
-            dir.File("setting.txt"),
-            "[Ports]\nCOM1=virtual\nCOM3=printer\nCOM4=pty\nPrinterDir=" + dir.Path() + "\n");
+        test::TempDir::WriteText(dir.File("setting.txt"),
+                                 "[Ports]\nCOM1=virtual\nCOM3=printer\nCOM4=pty\nPrinterDir=" +
+                                     dir.Path() + "\nPrinterDirMaxFiles=3\nPrinterDirMaxKiB=2\n");
         CQX44Setting::SetFilePathOverride(dir.File("setting.txt"));
         router.Prepare(1, 8);
     }
@@ -103,6 +106,60 @@ TEST_F(DeviceControlCommandsTest, PrinterKeepsAndSavesReceiptsAndReportsItsState
     for (const char* bad : {"bogus", "set", "set broken", "take now", "set ready now"}) {
         EXPECT_FALSE(commands.Printer(bad).IsOk()) << bad;
     }
+}
+
+// The folder keeps the newest receipts within its bound (3 files, 2 KiB here): the oldest
+// receipt files go, one line says so, and no other file is counted, replaced or deleted.
+TEST_F(DeviceControlCommandsTest, PrinterFolderKeepsItsNewestReceiptsWithinItsBound) {
+    test::TempDir::WriteText(dir.File("receipt-000004.txt"), "older");
+    test::TempDir::WriteText(dir.File("receipt-7.txt"), "not a receipt name");
+    test::TempDir::WriteText(dir.File("notes.txt"), "mine");
+    test::RecordingLog log;
+    CSerialPort com3(router);
+    Open(com3, 3);
+    const auto print = [&](const std::string& text) {
+        com3.Write(Bytes(text.begin(), text.end()));
+        com3.Write(Bytes{0x1D, 'V', 0});
+    };
+    const auto receipts = [&] {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+            files[entry.path().filename().string()] = test::TempDir::ReadText(entry.path());
+        }
+        return files;
+    };
+    const std::string big(1500, 'b');
+    const struct {
+        std::string printed;
+        std::vector<std::pair<std::string, std::string>> kept;
+    } steps[] = {
+        {"r5", {{"000004", "older"}, {"000005", "r5\n"}}},
+        {"r6", {{"000004", "older"}, {"000005", "r5\n"}, {"000006", "r6\n"}}},
+        {"r7", {{"000005", "r5\n"}, {"000006", "r6\n"}, {"000007", "r7\n"}}},
+        {big, {{"000006", "r6\n"}, {"000007", "r7\n"}, {"000008", big + "\n"}}},
+        {big, {{"000009", big + "\n"}}},
+        {std::string(3000, 'x'), {{"000009", big + "\n"}}},
+    };
+    for (const auto& step : steps) {
+        print(step.printed);
+        auto expected =
+            std::map<std::string, std::string>{{"notes.txt", "mine"},
+                                               {"receipt-7.txt", "not a receipt name"},
+                                               {"setting.txt", receipts()["setting.txt"]}};
+        for (const auto& [number, text] : step.kept) {
+            expected["receipt-" + number + ".txt"] = text;
+        }
+        EXPECT_EQ(receipts(), expected) << step.printed.substr(0, 10);
+    }
+    std::vector<std::string> lines;
+    for (const std::string& line : log.TakeLines()) {
+        if (line.find(dir.Path()) != std::string::npos) {
+            lines.push_back(line);
+        }
+    }
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("bound of 3 files or 2 KiB"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("3001 bytes finds no room"), std::string::npos) << lines[1];
 }
 
 } // namespace

@@ -7,10 +7,12 @@
 
 #include <arpa/inet.h>
 #include <condition_variable>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 
 namespace qx44 {
@@ -249,6 +251,37 @@ TEST_F(HostLinkTest, FailingHandlerDoesNotStopReading) {
     sink.WaitForMessages(1);
     host->Send(Bytes{0x02, 0x01, 0x21, 0x00, 0x03});
     EXPECT_EQ(sink.WaitForMessages(2), (std::vector<std::string>{"02 01 20 03", "02 01 21 00 03"}));
+}
+
+// With every descriptor taken, a host the station cannot accept is let go at once instead of
+// keeping the listener readable (the UI thread would accept in a loop); the next host is served.
+TEST_F(HostLinkTest, HostThatFindsNoDescriptorIsLetGo) {
+    auto refused = std::make_unique<test::TcpTestClient>(link.Listener().Port());
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    {
+        const UniqueFd probe(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+        rlimit low = saved;
+        low.rlim_cur = static_cast<rlim_t>(probe.Get()) + 16;
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    }
+    std::vector<UniqueFd> taken;
+    for (UniqueFd fd(::open("/dev/null", O_RDONLY | O_CLOEXEC)); fd.Valid();
+         fd = UniqueFd(::open("/dev/null", O_RDONLY | O_CLOEXEC))) {
+        taken.push_back(std::move(fd));
+    }
+    link.AcceptHost();
+    pollfd pfd{link.Listener().Fd(), POLLIN, 0};
+    const int readable = ::poll(&pfd, 1, 0);
+    taken.clear();
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+    EXPECT_EQ(readable, 0) << "the host is still waiting in the queue";
+    EXPECT_TRUE(refused->WaitClosed());
+    EXPECT_FALSE(link.HasHost());
+
+    auto host = ConnectHost();
+    host->Send(Bytes{0x02, 0x01, 0x20, 0x03});
+    EXPECT_EQ(sink.WaitForMessages(1), std::vector<std::string>{"02 01 20 03"});
 }
 
 TEST_F(HostLinkTest, PortInUseIsReported) {

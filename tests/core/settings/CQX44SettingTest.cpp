@@ -89,6 +89,11 @@ const std::vector<Accessor> kAccessors{
     {"EnVideo", Get(&S::GetEnVideo), Set(&S::SetEnVideo, false), "1", "0"},
     {"TestSources", Get(&S::GetTestSources), [](S& s) { s.WriteInt("Video", "TestSources", 1); },
      "0", "1"},
+    {"PrinterDir", Get(&S::GetPrinterDir), Set(&S::SetPrinterDir, "receipts"), "", "receipts"},
+    {"PrinterDirMaxFiles", Get(&S::GetPrinterDirMaxFiles), Set(&S::SetPrinterDirMaxFiles, 50),
+     "1000", "50"},
+    {"PrinterDirMaxKiB", Get(&S::GetPrinterDirMaxKiB), Set(&S::SetPrinterDirMaxKiB, 512), "65536",
+     "512"},
     {"VideoKeys", GetVideoKeys(false),
      [](S& s) {
          s.SetVideoKeys({65, 66, 67, 68, 69, 70, 71, 72, 73, 74}, false);
