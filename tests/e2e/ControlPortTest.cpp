@@ -173,7 +173,7 @@ TEST(ControlPortTest, ScriptsThatWaitAndLeaveNeverStarveTheStation) {
     std::string reply;
     for (const auto until = std::chrono::steady_clock::now() + 20s;
          std::chrono::steady_clock::now() < until;) {
-        auto script = ConnectControl(controlPort);
+        auto script = test::ConnectControl(controlPort);
         reply = script->Ask("wait text never 0.1");
         if (reply + "\n" != refusal) {
             break;
