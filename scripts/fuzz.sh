@@ -25,13 +25,17 @@ if [ ! -f "$dir/build.ninja" ]; then
 fi
 cmake --build "$dir" --parallel "$(nproc)" --target "${targets[@]/%/_fuzzer}" >&2
 
+root="$PWD"
 failed=()
 summary=()
 for target in "${targets[@]}"; do
-    work="$dir/corpus/$target"
-    crashes="$dir/crashes/$target"
-    mkdir -p "$work" "$crashes" "fuzz/regressions/$target"
-    log="$dir/$target.log"
+    work="$root/$dir/corpus/$target"
+    crashes="$root/$dir/crashes/$target"
+    # Each target runs in an empty folder of its own: the host's media list names the files of
+    # the working folder, which here stays small and the same from run to run.
+    folder="$root/$dir/work/$target"
+    mkdir -p "$work" "$crashes" "$folder" "fuzz/regressions/$target"
+    log="$root/$dir/$target.log"
     echo "== $target: $seconds s" >&2
     status=0
     # Inputs of 1 KiB hold dozens of messages or lines and keep the runs fast; a receipt needs
@@ -40,9 +44,10 @@ for target in "${targets[@]}"; do
     if [ "$target" = receipt ]; then
         max_len=4096
     fi
-    "$dir/fuzz/${target}_fuzzer" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
-        -print_final_stats=1 -artifact_prefix="$crashes/" \
-        "$work" "fuzz/corpus/$target" "fuzz/regressions/$target" >"$log" 2>&1 || status=$?
+    (cd "$folder" && "$root/$dir/fuzz/${target}_fuzzer" -max_total_time="$seconds" \
+        -max_len="$max_len" -timeout=10 -print_final_stats=1 -artifact_prefix="$crashes/" \
+        "$work" "$root/fuzz/corpus/$target" "$root/fuzz/regressions/$target") >"$log" 2>&1 ||
+        status=$?
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
     coverage=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -n 1)
