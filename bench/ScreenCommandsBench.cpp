@@ -133,4 +133,16 @@ void BM_HostStreamToCells(benchmark::State& state) {
 }
 BENCHMARK(BM_HostStreamToCells)->ArgName("trace")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// One table message with the most bands a host can send on a table one row high and no columns
+// wide: nearly every divider falls on a line another one has drawn.
+void BM_OverfullTable(benchmark::State& state) {
+    qx44::CConsoleWin screen;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(screen.DrawTable(3, 1, 0, 1, 252, 255, 0xD2, 0x00, 1));
+    }
+    state.counters["tables/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_OverfullTable)->Unit(benchmark::kMicrosecond);
+
 } // namespace

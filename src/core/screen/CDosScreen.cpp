@@ -361,12 +361,17 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
     const std::int64_t lastColumn = std::min<std::int64_t>(right, columns_ - 1);
     const std::int64_t lastRow = std::min<std::int64_t>(bottom, rows_ - 1);
 
-    // A divider that falls outside the grid writes nothing, so its run is not walked.
+    // A divider that falls outside the grid writes nothing, so its run is not walked. With more
+    // bands than the extent has room for, neighbouring dividers fall on one line: each line and
+    // cell is then written once, by the divider that would have written it last.
     for (std::int64_t i = 0; i <= rowBands; ++i) {
         const std::uint16_t code = !bevel || i == 0 ? pieces[kHorizontal]
                                    : i == rowBands  ? pieces[kBottomEdge]
                                                     : pieces[kInnerHorizontal];
         const std::int64_t y = rowLine(i);
+        if (i < rowBands && rowLine(i + 1) == y) {
+            continue;
+        }
         if (y >= 0 && y < rows_ && left <= lastColumn) {
             FillRunLocked(CellNumber(left, y), CellNumber(lastColumn, y) + 1, code, line);
         }
@@ -376,27 +381,32 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
     // divider cells are damaged as the one span that recording them one by one would widen to.
     const auto bandCount = static_cast<std::size_t>(columnBands) + 1;
     std::array<std::int64_t, kMaxTableBands + 1> dividerColumns{};
-    std::array<std::uint16_t, kMaxTableBands + 1> dividerCodes{};
+    // The distinct divider columns on the grid, each with the code of the last divider there.
+    std::array<std::int64_t, kMaxTableBands + 1> shownColumns{};
+    std::array<std::uint16_t, kMaxTableBands + 1> shownCodes{};
+    std::size_t shownCount = 0;
     std::int64_t firstShown = columns_;
     std::int64_t lastShown = -1;
     for (std::size_t j = 0; j < bandCount; ++j) {
         const auto band = static_cast<std::int64_t>(j);
         const std::int64_t x = colLine(band);
         dividerColumns[j] = x;
-        dividerCodes[j] = !bevel || band == 0   ? pieces[kVertical]
-                          : band == columnBands ? pieces[kRightEdge]
-                                                : pieces[kInnerVertical];
+        const std::uint16_t code = !bevel || band == 0   ? pieces[kVertical]
+                                   : band == columnBands ? pieces[kRightEdge]
+                                                         : pieces[kInnerVertical];
         if (x >= 0 && x < columns_) {
+            if (shownCount == 0 || shownColumns[shownCount - 1] != x) {
+                shownColumns[shownCount++] = x;
+            }
+            shownCodes[shownCount - 1] = code;
             firstShown = std::min(firstShown, x);
             lastShown = std::max(lastShown, x);
         }
     }
-    for (std::int64_t y = top; y <= lastRow && firstShown <= lastShown; ++y) {
-        for (std::size_t j = 0; j < bandCount; ++j) {
-            const std::int64_t x = dividerColumns[j];
-            if (x >= 0 && x < columns_) {
-                StoreWholeLocked(static_cast<std::size_t>(CellNumber(x, y)), dividerCodes[j], line);
-            }
+    for (std::int64_t y = top; y <= lastRow && shownCount > 0; ++y) {
+        for (std::size_t k = 0; k < shownCount; ++k) {
+            StoreWholeLocked(static_cast<std::size_t>(CellNumber(shownColumns[k], y)),
+                             shownCodes[k], line);
         }
         damage_.AddSpan(static_cast<int>(y), static_cast<int>(firstShown),
                         static_cast<int>(lastShown) + 1);
@@ -416,8 +426,13 @@ int CDosScreen::DrawTableLocked(int top, int left, int width, int height, int co
     }
     for (std::int64_t i = 1; i < rowBands; ++i) {
         const std::int64_t y = rowLine(i);
+        if (i > 1 && rowLine(i - 1) == y) {
+            continue;
+        }
         for (std::size_t j = 1; j + 1 < bandCount && y >= 0 && y < rows_; ++j) {
-            PutTableCellLocked(dividerColumns[j], y, pieces[kCross], line);
+            if (j == 1 || dividerColumns[j - 1] != dividerColumns[j]) {
+                PutTableCellLocked(dividerColumns[j], y, pieces[kCross], line);
+            }
         }
     }
 
