@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <sys/stat.h>
 
 namespace qx44 {
 
 namespace {
 
 constexpr std::string_view kNoFile = "it names no file";
+constexpr std::string_view kNotAFile = "it names a device, pipe or socket, not a file";
 constexpr std::string_view kProtocol = "it starts with a protocol prefix";
 constexpr std::string_view kTestSourcesOff = "test sources are off ([Video] TestSources)";
 constexpr std::string_view kGraph = "it is a filter graph, not one test source";
@@ -129,6 +131,13 @@ PlayListEntryPolicy::Verdict PlayListEntryPolicy::Check(std::string_view entry) 
     std::replace(path.begin(), path.end(), '\\', '/');
     if (!path.starts_with('/') && !path.starts_with("./")) {
         path.insert(0, "./");
+    }
+    // A device would hand the engine what belongs to the station (a serial port's input) or never
+    // end, and a pipe with no writer blocks its opening; folders and missing files stay in the
+    // list as the entries they are.
+    struct stat found {};
+    if (::stat(path.c_str(), &found) == 0 && !S_ISREG(found.st_mode) && !S_ISDIR(found.st_mode)) {
+        return Refused(kNotAFile);
     }
     return {std::move(path), {}};
 }

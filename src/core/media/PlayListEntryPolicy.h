@@ -12,7 +12,8 @@ namespace qx44 {
 // files. So an entry is accepted only as the name of a local file, relative to the working
 // directory or absolute, '\' read as '/'; the engine gets a relative name with "./" before it, so
 // no part of it can read as a protocol. Refused are an empty entry, one with a NUL byte, and one
-// that starts with a protocol prefix: a letter, then letters, digits, '+', '-' or '.', then ':'.
+// that starts with a protocol prefix: a letter, then letters, digits, '+', '-' or '.', then ':',
+// and one that names a device, a pipe or a socket that exists (a serial port, /proc/self/fd/N).
 // A single letter and ':' is a drive letter ("C:\clips\a.avi"), kept as the relative path it is
 // here. A file whose name starts like a protocol ("av:x.mp4") is played when named ".\av:x.mp4".
 //
@@ -21,7 +22,7 @@ namespace qx44 {
 // (size, rate, duration; colour for color), every value of letters, digits and ".+-/#@": one
 // source, never a graph or an option that names a file. Such an entry goes to the engine as given.
 //
-// Check gives every entry a verdict and has no other effect.
+// Check gives every entry a verdict and has no other effect (it looks at the file, never opens it).
 class PlayListEntryPolicy {
 public:
     struct Verdict {
