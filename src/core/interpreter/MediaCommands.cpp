@@ -1,9 +1,9 @@
 #include "core/interpreter/MediaCommands.h"
 
-#include "core/hostlink/CCommand_Buffer.h"
 #include "core/media/MediaFileList.h"
 #include "core/media/MediaRequests.h"
 #include "core/media/Windows1252.h"
+#include "core/protocol/FramingBytes.h"
 #include "core/protocol/StationMessageTable.h"
 
 #include <algorithm>
