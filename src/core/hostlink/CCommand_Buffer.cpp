@@ -1,5 +1,7 @@
 #include "core/hostlink/CCommand_Buffer.h"
 
+#include "core/protocol/HostMessageTable.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -8,77 +10,11 @@ namespace qx44 {
 
 namespace {
 
-constexpr std::uint8_t kPlayListCode = 0x40;
 constexpr std::size_t kPlayListHeader = 8; // a 0x40 message's ETX is searched from here on
-
-// How the length of a code's message is read from its header: base + 256 × byte[highAt] +
-// byte[lowAt], a byte with scale 0 left out, once the first `header` bytes have arrived.
-struct LengthRule {
-    std::uint16_t base = 4;
-    std::uint8_t header = 4;
-    std::uint8_t lowAt = 0;
-    std::uint8_t lowScale = 0;
-    std::uint8_t highAt = 0;
-    std::uint16_t highScale = 0;
-    bool playList = false;
-};
-
-constexpr LengthRule RuleForCode(std::uint8_t code) {
-    const auto fixed = [](std::uint16_t length) { return LengthRule{.base = length}; };
-    const auto counted = [](std::uint16_t base, std::uint8_t at) {
-        return LengthRule{
-            .base = base, .header = static_cast<std::uint8_t>(at + 1), .lowAt = at, .lowScale = 1};
-    };
-    switch (code) {
-    case 0x05:
-    case 0x10:
-    case 0x21:
-    case 0x26:
-    case 0x2B:
-    case 0x2D:
-    case 0x42:
-        return fixed(5);
-    case 0x06:
-    case 0x22:
-        return fixed(6);
-    case 0x24:
-        return fixed(8);
-    case 0x09:
-    case 0x0A:
-    case 0x25:
-    case 0x3E:
-        return fixed(9);
-    case 0x0E:
-        return fixed(10);
-    case 0x3F:
-        return fixed(13);
-    case 0x0F:
-    case 0x1F:
-    case 0x50:
-        return counted(5, 3);
-    case 0x32:
-        return counted(8, 6);
-    case 0x23:
-    case 0x78:
-        return counted(9, 7);
-    case 0x0D:
-        return {.base = 9, .header = 8, .lowAt = 7, .lowScale = 1, .highAt = 6, .highScale = 256};
-    case kPlayListCode:
-        return {.playList = true};
-    default:
-        return fixed(4);
-    }
-}
 
 // Looked up rather than switched on: the codes of a stream alternate, and a jump that depends on
 // the code is mispredicted about as often as they do.
-constexpr auto kLengthRules = [] {
-    std::array<LengthRule, 256> rules{};
-    for (std::size_t code = 0; code < rules.size(); ++code) {
-        rules[code] = RuleForCode(static_cast<std::uint8_t>(code));
-    }
-    return rules;
-}();
+constexpr auto kLengthRules = HostMessageTable::LengthRules();
 
 // A list split by TCP waits for the rest like any other message (0 until its ETX has come); one
 // that outgrows the hand-off area without its ETX is given up, its STX dropped as a one-byte

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/protocol/FramingBytes.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -8,9 +10,6 @@
 #include <span>
 
 namespace qx44 {
-
-inline constexpr std::uint8_t kStx = 0x02;
-inline constexpr std::uint8_t kEtx = 0x03;
 
 // The received bytes of one connection that are not consumed yet. Consuming only moves the start
 // mark; the unconsumed rest is moved to the front once per read, when free space is asked for, so

@@ -2,6 +2,7 @@
 
 #include "core/common/Log.h"
 #include "core/common/UniqueFd.h"
+#include "core/protocol/HostMessageTable.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,7 +14,7 @@ namespace qx44 {
 
 namespace {
 
-constexpr std::uint8_t kBitmapCode = 0x33;
+constexpr std::uint8_t kBitmapCode = HostMessageTable::PictureTransferCode();
 constexpr std::size_t kBitmapHeader = 11; // up to and including the file's size field
 constexpr std::size_t kBitmapFileOffset = 5;
 constexpr std::size_t kSizeFieldOffset = 7;

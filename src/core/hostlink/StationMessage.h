@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/hostlink/CCommand_Buffer.h"
+#include "core/protocol/FramingBytes.h"
 
 #include <array>
 #include <cstddef>

@@ -2,7 +2,9 @@
 
 #include "core/common/Log.h"
 #include "core/hostlink/StationMessage.h"
-#include "core/interpreter/HostCommandFields.h"
+#include "core/protocol/HostCommandFields.h"
+#include "core/protocol/HostMessageTable.h"
+#include "core/protocol/StationMessageTable.h"
 #include "core/screen/CConsoleWin.h"
 #include "core/screen/CGlobalFunction.h"
 #include "core/screen/CVantorBar.h"
@@ -17,12 +19,7 @@ namespace qx44 {
 
 namespace {
 
-constexpr std::uint8_t kMouseDown = 0x2C;
-constexpr std::uint8_t kMouseUp = 0x2D;
-constexpr std::uint8_t kMouseDoubleClick = 0x55;
 constexpr std::uint8_t kSpace = 32;
-constexpr std::uint8_t kAcknowledge = 0x35;
-constexpr std::uint8_t kPortStatus = 0x34;
 
 constexpr std::chrono::milliseconds kBeepUnit{kBeepUnitMs};
 constexpr std::chrono::milliseconds kStartupBeep{750};
@@ -70,6 +67,101 @@ std::size_t CopyReply(CVantorCmd::ReplyBuffer& buffer, const StationMessage& mes
 
 } // namespace
 
+struct CVantorCmd::Handlers {
+    using M = Message;
+    using C = const CancelToken&;
+    using S = StationMessageTable;
+    static constexpr std::array kRows{
+        HostCommandHandler{.code = 0x05,
+                           .handler = [](CVantorCmd& cmd, M m, C) { cmd.SetGridMode(m); }},
+        HostCommandHandler{
+            .code = 0x09,
+            .handler = [](CVantorCmd& cmd, M m, C) { cmd.ClearWithAttributeValue(m); }},
+        HostCommandHandler{.code = 0x0A,
+                           .handler = [](CVantorCmd& cmd, M m, C) { cmd.DrawFramedBox(m); }},
+        HostCommandHandler{.code = 0x0D,
+                           .handler = [](CVantorCmd& cmd, M m, C) { cmd.PutLongText(m); }},
+        HostCommandHandler{.code = 0x0E,
+                           .handler = [](CVantorCmd& cmd, M m, C) { cmd.FillWithCharacter(m); }},
+        HostCommandHandler{.code = 0x0F,
+                           .handler = [](CVantorCmd& cmd, M m, C) { cmd.WriteToSerial(1, m); }},
+        HostCommandHandler{
+            .code = 0x10,
+            .handler = [](CVantorCmd& cmd, M m, C closing) { cmd.BeepAtPitch(m, closing); }},
+        HostCommandHandler{
+            .code = 0x11,
+            .handler = [](CVantorCmd& cmd, M, C) { cmd.Reply(S::kAnswerTo11.code, 0x10); }},
+        HostCommandHandler{.code = 0x1F,
+                           .handler = [](CVantorCmd& cmd, M m, C) { cmd.WriteToSerial(2, m); }},
+        HostCommandHandler{
+            .code = 0x22,
+            .handler = [](CVantorCmd& cmd, M m, C closing) { cmd.BeepAtStep(m, closing); }},
+        HostCommandHandler{.code = 0x23,
+                           .handler = [](CVantorCmd& cmd, M m, C) { cmd.PutIndexedText(m); }},
+        HostCommandHandler{
+            .code = 0x2C,
+            .handler = [](CVantorCmd& cmd, M, C) { cmd.Reply(S::kAnswerTo2C.code, 0x01); }},
+        HostCommandHandler{
+            .code = 0x2D,
+            .handler = [](CVantorCmd& cmd, M, C) { cmd.Reply(S::kAnswerTo2D.code, 0x00, 0x00); }},
+        HostCommandHandler{.code = 0x32,
+                           .handler = [](CVantorCmd& cmd, M m, C) { cmd.PutStatusText(m); }},
+        HostCommandHandler{
+            .code = 0x35,
+            .handler = [](CVantorCmd& cmd, M, C) { cmd.media_.ListMediaFiles(cmd.Address()); }},
+        HostCommandHandler{.code = 0x3E,
+                           .handler = [](CVantorCmd& cmd, M m, C) { cmd.ClearWithBackground(m); }},
+        HostCommandHandler{.code = 0x3F,
+                           .handler = [](CVantorCmd& cmd, M m, C) { cmd.DrawTable(m); }},
+        HostCommandHandler{.code = 0x40,
+                           .handler = [](CVantorCmd& cmd, M m, C) { cmd.media_.PlayMediaList(m); }},
+        HostCommandHandler{.code = 0x41,
+                           .handler = [](CVantorCmd& cmd, M, C) { cmd.media_.StopMedia(); }},
+        HostCommandHandler{
+            .code = 0x42,
+            .handler = [](CVantorCmd& cmd, M m, C closing) { cmd.ReplyPortStatus(m, closing); }},
+        HostCommandHandler{.code = 0x50,
+                           .handler = [](CVantorCmd& cmd, M m, C) { cmd.WriteToPrinter(m); }},
+        HostCommandHandler{.code = 0x78,
+                           .handler = [](CVantorCmd& cmd, M m, C) { cmd.PutTextOrStatusText(m); }},
+    };
+
+    // Built at compile time, so dispatching a message is one look-up.
+    static constexpr std::array<HostCommandHandler::Handler, 256> kByCode = [] {
+        std::array<HostCommandHandler::Handler, 256> byCode{};
+        for (const HostCommandHandler& row : kRows) {
+            byCode[row.code] = row.handler;
+        }
+        return byCode;
+    }();
+
+    // Every handler has a named row of the host message table and every named row a handler, so
+    // a code is framed, run and traced under one meaning.
+    static constexpr bool kJoinedOneToOne = [] {
+        for (const HostCommandHandler& row : kRows) {
+            const HostMessageKind* kind = HostMessageTable::Find(row.code);
+            if (kind == nullptr || kind->name.empty() || row.handler == nullptr) {
+                return false;
+            }
+        }
+        std::size_t named = 0;
+        for (const HostMessageKind& kind : HostMessageTable::kRows) {
+            if (!kind.name.empty()) {
+                ++named;
+                if (kByCode[kind.code] == nullptr) {
+                    return false;
+                }
+            }
+        }
+        return named == kRows.size();
+    }();
+    static_assert(kJoinedOneToOne, "a host code has a handler without a named row or the reverse");
+};
+
+bool CVantorCmd::Handles(std::uint8_t code) {
+    return Handlers::kByCode[code] != nullptr;
+}
+
 CVantorCmd::CVantorCmd(CConsoleWin& textScreen, CVantorBar& statusLine, IHostSender& host,
                        ISerialDeviceFactory& serialDevices, IBeeper& beeper)
     : textScreen_(textScreen), statusLine_(statusLine), host_(host),
@@ -85,120 +177,14 @@ void CVantorCmd::DispatchHostMessage(std::uint8_t, std::uint8_t code, Message me
     if (infoScreenPending_.load(std::memory_order_relaxed)) {
         infoScreenPending_ = false;
     }
-    if (const HostCommand* command = FindCommand(code)) {
-        command->handler(*this, message, connectionClosing);
+    if (const HostCommandHandler::Handler handler = Handlers::kByCode[code]) {
+        handler(*this, message, connectionClosing);
         return;
     }
     Log::Note(LogArea::Commands, [&] {
         return "ignored command code " + Log::Hex(code) + " (" + std::to_string(message.size()) +
                " bytes)";
     });
-}
-
-std::span<const HostCommand> CVantorCmd::Commands() {
-    using F = HostCommandFields;
-    using M = Message;
-    using C = const CancelToken&;
-    static constexpr std::array kCommands{
-        HostCommand{.code = 0x05,
-                    .name = "grid mode",
-                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.SetGridMode(m); },
-                    .fields = F::GridMode},
-        HostCommand{.code = 0x09,
-                    .name = "clear",
-                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.ClearWithAttributeValue(m); },
-                    .fields = F::ClearWithAttributeValue},
-        HostCommand{.code = 0x0A,
-                    .name = "box",
-                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.DrawFramedBox(m); },
-                    .fields = F::Box},
-        HostCommand{.code = 0x0D,
-                    .name = "long text",
-                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.PutLongText(m); },
-                    .fields = F::LongText},
-        HostCommand{.code = 0x0E,
-                    .name = "fill",
-                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.FillWithCharacter(m); },
-                    .fields = F::Fill},
-        HostCommand{.code = 0x0F,
-                    .name = "serial1",
-                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.WriteToSerial(1, m); },
-                    .fields = F::OutputData},
-        HostCommand{.code = 0x10,
-                    .name = "beep",
-                    .handler = [](CVantorCmd& cmd, M m, C closing) { cmd.BeepAtPitch(m, closing); },
-                    .fields = F::BeepAtPitch},
-        HostCommand{.code = 0x11,
-                    .name = "query",
-                    .handler = [](CVantorCmd& cmd, M, C) { cmd.Reply(0x14, 0x10); }},
-        HostCommand{.code = 0x1F,
-                    .name = "serial2",
-                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.WriteToSerial(2, m); },
-                    .fields = F::OutputData},
-        HostCommand{.code = 0x22,
-                    .name = "beep",
-                    .handler = [](CVantorCmd& cmd, M m, C closing) { cmd.BeepAtStep(m, closing); },
-                    .fields = F::BeepAtStep},
-        HostCommand{.code = 0x23,
-                    .name = "text",
-                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.PutIndexedText(m); },
-                    .fields = F::IndexedText},
-        HostCommand{.code = 0x2C,
-                    .name = "query",
-                    .handler = [](CVantorCmd& cmd, M, C) { cmd.Reply(0x2B, 0x01); }},
-        HostCommand{.code = 0x2D,
-                    .name = "query",
-                    .handler = [](CVantorCmd& cmd, M, C) { cmd.Reply(0x2E, 0x00, 0x00); }},
-        HostCommand{.code = 0x32,
-                    .name = "status text",
-                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.PutStatusText(m); },
-                    .fields = F::StatusText},
-        HostCommand{
-            .code = 0x35,
-            .name = "media list",
-            .handler = [](CVantorCmd& cmd, M, C) { cmd.media_.ListMediaFiles(cmd.Address()); }},
-        HostCommand{.code = 0x3E,
-                    .name = "clear",
-                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.ClearWithBackground(m); },
-                    .fields = F::ClearWithBackground},
-        HostCommand{.code = 0x3F,
-                    .name = "table",
-                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.DrawTable(m); },
-                    .fields = F::Table},
-        HostCommand{.code = 0x40,
-                    .name = "play list",
-                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.media_.PlayMediaList(m); },
-                    .fields = F::PlayList},
-        HostCommand{.code = 0x41,
-                    .name = "stop media",
-                    .handler = [](CVantorCmd& cmd, M, C) { cmd.media_.StopMedia(); }},
-        HostCommand{
-            .code = 0x42,
-            .name = "port status",
-            .handler = [](CVantorCmd& cmd, M m, C closing) { cmd.ReplyPortStatus(m, closing); },
-            .fields = F::PortStatus},
-        HostCommand{.code = 0x50,
-                    .name = "printer",
-                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.WriteToPrinter(m); },
-                    .fields = F::OutputData},
-        HostCommand{.code = 0x78,
-                    .name = "text",
-                    .handler = [](CVantorCmd& cmd, M m, C) { cmd.PutTextOrStatusText(m); },
-                    .fields = F::IndexedText},
-    };
-    return kCommands;
-}
-
-const HostCommand* CVantorCmd::FindCommand(std::uint8_t code) {
-    // Built once from the table, so dispatching a message is one look-up.
-    static const auto kByCode = [] {
-        std::array<const HostCommand*, 256> byCode{};
-        for (const HostCommand& command : Commands()) {
-            byCode[command.code] = &command;
-        }
-        return byCode;
-    }();
-    return kByCode[code];
 }
 
 void CVantorCmd::ShowHostPicture(int column, int row, const std::string& path) {
@@ -340,15 +326,15 @@ void CVantorCmd::ReplyPortStatus(Message message, const CancelToken& connectionC
     const std::uint8_t port = message[3];
     if (port == kPrinterStatusPort) {
         serialPorts_.CheckPrinterStatus(connectionClosing, [this](std::uint8_t status) {
-            Reply(kPortStatus, kPrinterStatusPort, status);
+            Reply(StationMessageTable::kPortStatus.code, kPrinterStatusPort, status);
         });
         return;
     }
-    Reply(kPortStatus, port, serialPorts_.SerialStatus(port));
+    Reply(StationMessageTable::kPortStatus.code, port, serialPorts_.SerialStatus(port));
 }
 
 void CVantorCmd::Acknowledge() {
-    SendToHost(StationMessage(Address(), kAcknowledge).Bytes());
+    SendToHost(StationMessage(Address(), StationMessageTable::kAcknowledge.code).Bytes());
 }
 
 void CVantorCmd::Reply(std::uint8_t code, std::uint8_t value) {
@@ -374,15 +360,15 @@ std::size_t CVantorCmd::FrameReply(ReplyBuffer& buffer, std::uint8_t code, std::
 }
 
 void CVantorCmd::SendMouseDown(int column, int row) {
-    SendCell(kMouseDown, column, row);
+    SendCell(StationMessageTable::kMouseDown.code, column, row);
 }
 
 void CVantorCmd::SendMouseUp(int column, int row) {
-    SendCell(kMouseUp, column, row);
+    SendCell(StationMessageTable::kMouseUp.code, column, row);
 }
 
 void CVantorCmd::SendMouseDoubleClick(int column, int row) {
-    SendCell(kMouseDoubleClick, column, row);
+    SendCell(StationMessageTable::kMouseDoubleClick.code, column, row);
 }
 
 void CVantorCmd::SendCell(std::uint8_t code, int column, int row) {

@@ -5,7 +5,7 @@
 #include "core/hostlink/IHostMessageSink.h"
 #include "core/hostlink/IHostSender.h"
 #include "core/hostlink/ISerialDevice.h"
-#include "core/interpreter/HostCommand.h"
+#include "core/interpreter/HostCommandHandler.h"
 #include "core/interpreter/MediaCommands.h"
 #include "core/interpreter/SerialPassThrough.h"
 
@@ -36,10 +36,8 @@ public:
     CVantorCmd(CConsoleWin& textScreen, CVantorBar& statusLine, IHostSender& host,
                ISerialDeviceFactory& serialDevices, IBeeper& beeper);
 
-    // Every code the station acts on, in code order; a code not listed is framed and ignored.
-    static std::span<const HostCommand> Commands();
-    // The row of `code`, or nullptr for a code the station ignores.
-    static const HostCommand* FindCommand(std::uint8_t code);
+    // Whether a handler runs for `code`; any other code is framed and ignored.
+    static bool Handles(std::uint8_t code);
 
     void DispatchHostMessage(std::uint8_t address, std::uint8_t code,
                              std::span<const std::uint8_t> message,
@@ -89,6 +87,8 @@ public:
 
 private:
     using Message = std::span<const std::uint8_t>;
+    // The handler of every code the station acts on, joined by code to the host message table.
+    struct Handlers;
 
     // Screen commands.
     void SetGridMode(Message message);

@@ -1,9 +1,10 @@
 #include "core/interpreter/MediaCommands.h"
 
-#include "core/hostlink/CCommand_Buffer.h"
 #include "core/media/MediaFileList.h"
 #include "core/media/MediaRequests.h"
 #include "core/media/Windows1252.h"
+#include "core/protocol/FramingBytes.h"
+#include "core/protocol/StationMessageTable.h"
 
 #include <algorithm>
 #include <vector>
@@ -28,7 +29,7 @@ void MediaCommands::ListMediaFiles(std::uint8_t address) {
     }
     std::vector<std::uint8_t> reply;
     reply.reserve(list.size() + 5);
-    reply.insert(reply.end(), {kStx, address, kMediaListReply, 0x00});
+    reply.insert(reply.end(), {kStx, address, StationMessageTable::kMediaList.code, 0x00});
     reply.insert(reply.end(), list.begin(), list.end());
     reply.push_back(kEtx);
     host_.SendToHost(reply);

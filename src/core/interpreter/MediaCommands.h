@@ -18,7 +18,6 @@ public:
     static constexpr std::size_t kReplyArea = 3072;
     static constexpr std::size_t kPlayListArea = 3072;
     static constexpr std::size_t kEntryArea = 255;
-    static constexpr std::uint8_t kMediaListReply = 0x33;
 
     explicit MediaCommands(IHostSender& host) : host_(host) {}
 

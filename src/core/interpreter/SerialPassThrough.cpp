@@ -2,6 +2,7 @@
 
 #include "core/common/Log.h"
 #include "core/hostlink/CSerialException.h"
+#include "core/protocol/StationMessageTable.h"
 #include "core/settings/CQX44Setting.h"
 
 #include <algorithm>
@@ -264,14 +265,14 @@ std::optional<std::uint8_t> SerialPassThrough::ReadWaitingByte(CSerialPort& port
 std::optional<std::uint8_t> SerialPassThrough::InputCode(int kind) const {
     // The printer's kind is its port number, so a printer on COM1 or COM2 reports as that port.
     if (kind == 1) {
-        return kSerial1Input;
+        return StationMessageTable::kSerial1Byte.code;
     }
     if (kind == 2) {
-        return kSerial2Input;
+        return StationMessageTable::kSerial2Byte.code;
     }
     const int printer = PrinterPortNumber();
     if (kind == printer && printer >= 0 && IsUsbPrinterEnabled()) {
-        return kPrinterInput;
+        return StationMessageTable::kPrinterByte.code;
     }
     return std::nullopt;
 }

@@ -39,11 +39,6 @@ public:
     // How long a printer that is being closed gets to print what it was already sent.
     static constexpr std::chrono::milliseconds kPrinterDrain{2000};
 
-    // The serial input codes a byte is forwarded with.
-    static constexpr std::uint8_t kSerial1Input = 0x12;
-    static constexpr std::uint8_t kSerial2Input = 0x22;
-    static constexpr std::uint8_t kPrinterInput = 0x52;
-
     // Called with the input code and the byte, once per byte the poll takes from a port.
     using Forward = std::function<void(std::uint8_t code, std::uint8_t byte)>;
     using Reply = std::function<void(std::uint8_t status)>;

@@ -2,6 +2,7 @@
 
 #include "core/hostlink/StationMessage.h"
 #include "core/keyboard/StationScanTable.h"
+#include "core/protocol/StationMessageTable.h"
 
 #include <algorithm>
 #include <utility>
@@ -60,11 +61,11 @@ bool KeySender::IsDownOnHost(std::uint32_t flags) const {
 }
 
 void KeySender::SendMediaKeyNotice() {
-    host_.SendToHost(StationMessage(address_, kMediaKeyNotice).Bytes());
+    host_.SendToHost(StationMessage(address_, StationMessageTable::kMediaKey.code).Bytes());
 }
 
 void KeySender::SendKeyByte(std::uint8_t byte) {
-    host_.SendToHost(StationMessage(address_, kKeyMessage, byte).Bytes());
+    host_.SendToHost(StationMessage(address_, StationMessageTable::kKey.code, byte).Bytes());
 }
 
 } // namespace qx44

@@ -12,8 +12,6 @@ namespace qx44 {
 // hands each to the host sender, which drops it when no host is connected.
 class KeySender : public IKeySender {
 public:
-    static constexpr std::uint8_t kKeyMessage = 0x11;
-    static constexpr std::uint8_t kMediaKeyNotice = 0x41;
     static constexpr std::uint8_t kExtendedPrefix = 0xE0;
     static constexpr std::uint8_t kReleasePrefix = 0xF0;
     static constexpr std::uint8_t kPlayerReleaseMarker = 0xFE;

@@ -2,9 +2,9 @@
 
 #include "core/common/HexText.h"
 #include "core/common/UniqueFd.h"
+#include "core/protocol/StationMessageTable.h"
 #include "core/screen/ScreenDumpComparison.h"
 #include "core/trace/ReplayStation.h"
-#include "core/trace/StationMessageTable.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

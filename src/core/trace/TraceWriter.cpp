@@ -3,8 +3,8 @@
 #include "core/common/HexText.h"
 #include "core/common/Log.h"
 #include "core/hostlink/CCommand_Buffer.h"
-#include "core/interpreter/CVantorCmd.h"
-#include "core/trace/StationMessageTable.h"
+#include "core/protocol/HostMessageTable.h"
+#include "core/protocol/StationMessageTable.h"
 
 #include <array>
 #include <cerrno>
@@ -31,9 +31,9 @@ std::string Bytes(std::size_t count) {
 }
 
 std::string HostReading(std::span<const std::uint8_t> message,
-                        const HostCommand::Context& context) {
-    const HostCommand* command = CVantorCmd::FindCommand(message[2]);
-    if (command == nullptr) {
+                        const HostMessageKind::Context& context) {
+    const HostMessageKind* command = HostMessageTable::Find(message[2]);
+    if (command == nullptr || command->name.empty()) {
         return "ignored code " + HexText::Byte(message[2]);
     }
     std::string out(command->name);
@@ -68,8 +68,8 @@ std::string DropReading(std::span<const std::uint8_t> bytes, IHostTrace::DropRea
 
 } // namespace
 
-std::unique_ptr<TraceWriter> TraceWriter::Open(const std::string& path,
-                                               HostCommand::Context context, std::string& error) {
+std::unique_ptr<TraceWriter>
+TraceWriter::Open(const std::string& path, HostMessageKind::Context context, std::string& error) {
     if (path == "-") {
         return std::make_unique<TraceWriter>(UniqueFd(), STDERR_FILENO, "on stderr", context);
     }
@@ -102,7 +102,7 @@ std::unique_ptr<TraceWriter> TraceWriter::Open(const std::string& path,
     return std::make_unique<TraceWriter>(std::move(file), fd, path, context);
 }
 
-TraceWriter::TraceWriter(UniqueFd file, int fd, std::string name, HostCommand::Context context,
+TraceWriter::TraceWriter(UniqueFd file, int fd, std::string name, HostMessageKind::Context context,
                          std::size_t bound)
     : file_(std::move(file)), fd_(fd), name_(std::move(name)), context_(context), bound_(bound),
       writer_([this] { Run(); }) {}

@@ -2,7 +2,7 @@
 
 #include "core/common/UniqueFd.h"
 #include "core/hostlink/IHostTrace.h"
-#include "core/interpreter/HostCommand.h"
+#include "core/protocol/HostMessageKind.h"
 
 #include <atomic>
 #include <chrono>
@@ -30,11 +30,11 @@ public:
 
     // "-" writes to stderr. Returns nullptr with `error` set when the file cannot be made or is
     // not a regular file.
-    static std::unique_ptr<TraceWriter> Open(const std::string& path, HostCommand::Context context,
-                                             std::string& error);
+    static std::unique_ptr<TraceWriter> Open(const std::string& path,
+                                             HostMessageKind::Context context, std::string& error);
     // Writes to `fd`, which `file` owns unless it is empty; `name` is how the log names it and
     // `bound` is the most bytes waiting.
-    TraceWriter(UniqueFd file, int fd, std::string name, HostCommand::Context context,
+    TraceWriter(UniqueFd file, int fd, std::string name, HostMessageKind::Context context,
                 std::size_t bound = kBufferBound);
     TraceWriter(const TraceWriter&) = delete;
     TraceWriter& operator=(const TraceWriter&) = delete;
@@ -87,7 +87,7 @@ private:
     UniqueFd file_;
     int fd_;
     std::string name_;
-    HostCommand::Context context_;
+    HostMessageKind::Context context_;
     std::size_t bound_;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 

@@ -1,7 +1,7 @@
 #include "ui/media/MpvEngine.h"
 
 #include "core/common/Log.h"
-#include "core/interpreter/HostCommandFields.h"
+#include "core/protocol/HostCommandFields.h"
 #include "core/settings/CQX44Setting.h"
 #include "ui/media/MpvLibrary.h"
 

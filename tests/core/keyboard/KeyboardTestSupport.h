@@ -3,6 +3,7 @@
 #include "core/hostlink/IHostSender.h"
 #include "core/keyboard/IKeyboardState.h"
 #include "core/keyboard/KeySender.h"
+#include "core/protocol/StationMessageTable.h"
 
 #include <bitset>
 #include <cstdio>
@@ -20,9 +21,9 @@ public:
     explicit LoggingHost(Log& log) : log_(log) {}
     void SendToHost(std::span<const std::uint8_t> bytes) override {
         char text[8] = "notice";
-        if (bytes.size() == 5 && bytes[2] == KeySender::kKeyMessage) {
+        if (bytes.size() == 5 && bytes[2] == StationMessageTable::kKey.code) {
             std::snprintf(text, sizeof text, "%02X", bytes[3]);
-        } else if (bytes.size() != 4 || bytes[2] != KeySender::kMediaKeyNotice) {
+        } else if (bytes.size() != 4 || bytes[2] != StationMessageTable::kMediaKey.code) {
             std::snprintf(text, sizeof text, "?");
         }
         log_.emplace_back(text);

@@ -1,11 +1,9 @@
-#include "core/interpreter/CVantorCmd.h"
 #include "core/trace/TraceWriter.h"
 #include "support/Bytes.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <regex>
-#include <set>
 #include <sstream>
 
 namespace qx44 {
@@ -81,19 +79,6 @@ TEST(TraceReadingTest, EveryMessageReadsAsItsNameAndFields) {
             std::regex_match(line, std::regex(std::string(R"(^ *\d+ )") + row.direction + " .*")))
             << line;
     }
-}
-
-// The dispatcher and the trace read one table: each code once, and each with a name.
-TEST(TraceReadingTest, CommandTableHoldsEachCodeOnceWithAName) {
-    std::set<int> codes;
-    for (const HostCommand& command : CVantorCmd::Commands()) {
-        EXPECT_TRUE(codes.insert(command.code).second) << "code " << int(command.code) << " twice";
-        EXPECT_FALSE(command.name.empty());
-        EXPECT_NE(command.handler, nullptr);
-        EXPECT_EQ(CVantorCmd::FindCommand(command.code), &command);
-    }
-    EXPECT_EQ(codes.size(), 22u);
-    EXPECT_EQ(CVantorCmd::FindCommand(0x33), nullptr) << "the picture transfer is the framer's";
 }
 
 } // namespace

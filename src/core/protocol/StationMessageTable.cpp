@@ -1,7 +1,8 @@
-#include "core/trace/StationMessageTable.h"
+#include "core/protocol/StationMessageTable.h"
 
 #include "core/common/HexText.h"
-#include "core/hostlink/CCommand_Buffer.h"
+#include "core/protocol/FramingBytes.h"
+#include "core/protocol/HostCommandFields.h"
 
 #include <algorithm>
 #include <array>
@@ -11,44 +12,15 @@ namespace qx44 {
 
 namespace {
 
-using Values = StationMessageKind::Values;
-
-constexpr std::array kStationMessages{
-    StationMessageKind{.code = 0x11, .name = "key", .length = 5, .replayable = false},
-    StationMessageKind{.code = 0x12, .name = "serial1 byte", .length = 5, .replayable = false},
-    StationMessageKind{.code = 0x14, .name = "answer", .length = 5},
-    StationMessageKind{.code = 0x22, .name = "serial2 byte", .length = 5, .replayable = false},
-    StationMessageKind{.code = 0x2B, .name = "answer", .length = 5},
-    StationMessageKind{.code = 0x2C,
-                       .name = "mouse down",
-                       .length = 6,
-                       .values = Values::Cell,
-                       .replayable = false},
-    StationMessageKind{
-        .code = 0x2D, .name = "mouse up", .length = 6, .values = Values::Cell, .replayable = false},
-    StationMessageKind{.code = 0x2E, .name = "answer", .length = 6},
-    StationMessageKind{.code = 0x33, .name = "media list", .values = Values::FileList},
-    StationMessageKind{
-        .code = 0x34, .name = "port status", .length = 6, .values = Values::PortStatus},
-    StationMessageKind{.code = 0x35, .name = "ack", .length = 4},
-    StationMessageKind{.code = 0x41, .name = "media key", .length = 4, .replayable = false},
-    StationMessageKind{.code = 0x52, .name = "printer byte", .length = 5, .replayable = false},
-    StationMessageKind{.code = 0x55,
-                       .name = "mouse double click",
-                       .length = 6,
-                       .values = Values::Cell,
-                       .replayable = false},
-};
-
 constexpr std::size_t kValuesOffset = 3;
 constexpr std::uint8_t kCarriageReturn = 0x0D;
 
 } // namespace
 
 const StationMessageKind* StationMessageTable::Find(std::uint8_t code) {
-    const auto row = std::find_if(kStationMessages.begin(), kStationMessages.end(),
+    const auto row = std::find_if(kRows.begin(), kRows.end(),
                                   [code](const auto& kind) { return kind.code == code; });
-    return row == kStationMessages.end() ? nullptr : &*row;
+    return row == kRows.end() ? nullptr : &*row;
 }
 
 std::optional<std::size_t> StationMessageTable::MessageLength(std::span<const std::uint8_t> bytes) {
@@ -87,7 +59,8 @@ std::string StationMessageTable::Read(std::span<const std::uint8_t> message) {
         break;
     case Values::PortStatus:
         if (values.size() == 2) {
-            out += (values[0] == 0xFE ? std::string(" printer") : ' ' + std::to_string(values[0])) +
+            out += (values[0] == kPrinterStatusPort ? std::string(" printer")
+                                                    : ' ' + std::to_string(values[0])) +
                    ": " + HexText::Byte(values[1]);
         }
         break;

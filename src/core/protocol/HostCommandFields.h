@@ -1,15 +1,27 @@
 #pragma once
 
-#include "core/interpreter/HostCommand.h"
+#include "core/protocol/HostMessageKind.h"
+
+#include <cstdint>
+#include <string>
 
 namespace qx44 {
+
+// Field values the handlers and the trace's readings both interpret.
+inline constexpr int kBeepUnitMs = 250;
+inline constexpr int kBeepBaseHz = 2000;
+inline constexpr int kBeepStepHz = 40;
+// Row 25 of command 'x' means the status line.
+inline constexpr std::uint8_t kStatusLineRow = 25;
+// The port byte of command 'B' that asks for the printer's status.
+inline constexpr std::uint8_t kPrinterStatusPort = 0xFE;
 
 // How a trace reads each command's fields, at the offsets its handler reads them. A message
 // shorter than its fields (cut by the hand-off area) reads as far as it goes.
 class HostCommandFields {
 public:
-    using Message = HostCommand::Message;
-    using Context = HostCommand::Context;
+    using Message = HostMessageKind::Message;
+    using Context = HostMessageKind::Context;
 
     static std::string GridMode(Message message, const Context&);
     static std::string ClearWithAttributeValue(Message message, const Context&);

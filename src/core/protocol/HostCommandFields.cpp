@@ -1,4 +1,4 @@
-#include "core/interpreter/HostCommandFields.h"
+#include "core/protocol/HostCommandFields.h"
 
 #include "core/common/HexText.h"
 
@@ -23,7 +23,7 @@ struct Field {
 };
 
 // "name=value" for each field the message holds, separated by blanks.
-std::string Fields(HostCommand::Message message, std::initializer_list<Field> fields) {
+std::string Fields(HostCommandFields::Message message, std::initializer_list<Field> fields) {
     std::string out;
     for (const Field& field : fields) {
         if (field.offset >= message.size()) {
@@ -41,7 +41,7 @@ std::string Fields(HostCommand::Message message, std::initializer_list<Field> fi
 }
 
 // The text a handler takes: `count` bytes from `offset`, as far as the message goes.
-std::string Text(HostCommand::Message message, std::size_t offset, std::size_t count) {
+std::string Text(HostCommandFields::Message message, std::size_t offset, std::size_t count) {
     if (offset >= message.size()) {
         return {};
     }
