@@ -21,7 +21,8 @@ class ScreenLayout {
 public:
     ScreenLayout(int capacityColumns, int capacityRows);
 
-    // Makes the next LayOut run in full, whatever client area it is given.
+    // Makes the next LayOut run in full, whatever client area it is given; a new grid needs it,
+    // since LayOut skips the client area it laid out last.
     void MarkStale() { layout_.MarkStale(); }
     void LayOut(const PixelRect& client, const CellGrid& grid);
 
