@@ -1,11 +1,12 @@
 #pragma once
 
 #include "core/screen/CCellChar.h"
-#include "core/screen/CellDamage.h"
-#include "core/screen/CellEdges.h"
 #include "core/screen/CellLayout.h"
 #include "core/screen/CellPosition.h"
+#include "core/screen/CellStore.h"
+#include "core/screen/FrameDrawer.h"
 #include "core/screen/PixelRect.h"
+#include "core/screen/ScreenLayout.h"
 #include "core/screen/ScreenSnapshot.h"
 
 #include <cstddef>
@@ -14,16 +15,13 @@
 #include <optional>
 #include <span>
 #include <string_view>
-#include <vector>
 
 namespace qx44 {
 
 class IScreenSurface;
 
-// The cell store of a station screen and the grid laid over it. The store is fixed at
-// construction; the grid decides which of its cells are shown and where: the cell at
-// (column, row) is store cell row × columns + column, so a run of cells continues on the next
-// grid row and a grid change re-maps every shown cell without moving anything.
+// A station screen: its cell store with the grid laid over it, the layout of that grid in the
+// window, the paint hold, and the repaints it asks of its surface.
 //
 // The receive thread writes while the user-interface thread paints, so every operation takes
 // the screen's lock, and painters read through Snapshot. Repaint requests go to the attached
@@ -31,10 +29,10 @@ class IScreenSurface;
 class CDosScreen {
 public:
     // Passed as the attribute to PutText or PutString: keep each cell's attribute.
-    static constexpr int kKeepAttribute = -1;
+    static constexpr int kKeepAttribute = CellStore::kKeepAttribute;
     // A host text field holds at most this many bytes; PutText decodes no more.
     static constexpr std::size_t kMaxTextBytes = 256;
-    static constexpr int kMaxTableBands = 255;
+    static constexpr int kMaxTableBands = FrameDrawer::kMaxTableBands;
     // Paint requests counted while painting is held wrap back to 1 past this value.
     static constexpr int kMaxHeldPaints = 999'999;
 
@@ -84,8 +82,8 @@ public:
 
     int Columns() const;
     int Rows() const;
-    int CapacityColumns() const { return capacityColumns_; }
-    int CapacityRows() const { return capacityRows_; }
+    int CapacityColumns() const { return store_.CapacityColumns(); }
+    int CapacityRows() const { return store_.CapacityRows(); }
     int FillAttribute() const;
     bool IsPaintHeld() const;
     int HeldPaintCount() const;
@@ -109,71 +107,24 @@ private:
         void Add(const PixelRect& rect) { area = area ? area->United(rect) : rect; }
     };
 
+    // Runs `operation` under the lock; the store's damage goes with the repaint it asks for.
     template <typename Operation> auto Change(Operation&& operation);
     static void Deliver(const Repaint& repaint);
     std::optional<PixelRect> ClientIfWindowExists() const;
 
-    std::int64_t StoreSize() const;
-    bool InStore(std::int64_t cellNumber) const;
-    // Every writer records the cells it changed as damage (a run or a row of table dividers
-    // once, not cell by cell), so the cells a write changed are the ones asked to be repainted.
-    // Only for a valid position, which always lies in the store.
-    void SetWholeCellLocked(int column, int row, std::uint16_t code, int attribute);
-    // The cell's fields alone, for a caller that records the damage itself.
-    void StoreWholeLocked(std::size_t cellNumber, std::uint16_t code, int attribute);
-    // The cells first up to end, which must lie in the store, made whole with one code and one
-    // attribute: a run costs one damage record, not one per cell.
-    void FillRunLocked(std::int64_t first, std::int64_t end, std::uint16_t code, int attribute);
-    void MakeWholeLocked(std::int64_t cellNumber, HalfMarker half);
-    std::int64_t CellNumber(std::int64_t column, std::int64_t row) const;
-    bool IsValidPosition(std::int64_t column, std::int64_t row) const;
-    bool GridFits(int columns, int rows) const;
-
-    // The writing rule around `write`, which fills cells from `start` on (called only when that
-    // lies in the store) and returns how many it advanced; returns the cell after the text.
-    template <typename Write> std::int64_t WriteTextLocked(std::int64_t start, Write&& write);
-    std::int64_t WriteUnitsLocked(std::int64_t start, std::span<const char16_t> units,
-                                  int attribute);
-    // Text whose every byte is one cell of its own value, written as one run.
-    void WriteBytesLocked(std::int64_t start, std::span<const std::uint8_t> bytes, int attribute);
-    void SetRunLocked(std::int64_t column, std::int64_t row, std::uint8_t character, int attribute,
-                      std::int64_t count);
-    bool SetCellLocked(std::int64_t column, std::int64_t row, std::uint16_t code, int attribute);
-    void PutTableCellLocked(std::int64_t column, std::int64_t row, std::uint16_t code,
-                            int attribute);
-    void FillAreaLocked(std::int64_t column, std::int64_t row, std::int64_t width,
-                        std::int64_t height, std::uint8_t character, int attribute,
-                        Repaint& repaint);
-    int DrawTableLocked(int top, int left, int width, int height, int columnBands, int rowBands,
-                        int background, int foreground, int style, Repaint& repaint);
     void SetGridSizeLocked(int columns, int rows, const std::optional<PixelRect>& client,
                            Repaint& repaint);
     void InvalidateCellsLocked(std::int64_t column, std::int64_t row, std::int64_t width,
                                std::int64_t height, Repaint& repaint) const;
-    void LayOutLocked(const PixelRect& client);
+    void InvalidateGridLocked(Repaint& repaint) const;
     ScreenSnapshot SnapshotLocked() const;
 
     mutable std::mutex mutex_;
     IScreenSurface* surface_ = nullptr;
     bool paintHeld_ = false;
     int heldPaints_ = 0;
-    int columns_;
-    int rows_;
-    int fillAttribute_ = 0;
-    const int capacityColumns_;
-    const int capacityRows_;
-    // The cell store, one array per field, so that a write touches only the fields it changes.
-    std::vector<std::uint16_t> codes_;
-    std::vector<std::int32_t> attributes_;
-    std::vector<HalfMarker> halves_;
-    // Where the last layout placed each cell; only the layout writes it.
-    std::vector<PixelRect> rects_;
-    CellLayout layout_;
-    // The edges of layout_, for the repaint request of every write.
-    CellEdges edges_;
-    // Changed cells not yet asked to be repainted; they go with the next repaint request, since
-    // some writes ask for none of their own.
-    CellDamage damage_;
+    CellStore store_;
+    ScreenLayout layout_;
 };
 
 } // namespace qx44
