@@ -135,22 +135,34 @@ struct CVantorCmd::Handlers {
         return byCode;
     }();
 
-    // Every handler has a named row of the host message table and every named row a handler, so
-    // a code is framed, run and traced under one meaning.
-    static constexpr bool kJoinedOneToOne = [] {
+    static constexpr std::array<bool, 256> kHandled = [] {
+        std::array<bool, 256> handled{};
         for (const HostCommandHandler& row : kRows) {
-            const HostMessageKind* kind = HostMessageTable::Find(row.code);
-            if (kind == nullptr || kind->name.empty() || row.handler == nullptr) {
-                return false;
-            }
+            handled[row.code] = true;
         }
+        return handled;
+    }();
+
+    // Every handler has a named row of the host message table and every named row a handler, so
+    // a code is framed, run and traced under one meaning. Codes, not pointers, are compared: GCC's
+    // sanitizer builds cannot compare addresses at compile time.
+    static constexpr bool kJoinedOneToOne = [] {
         std::size_t named = 0;
         for (const HostMessageKind& kind : HostMessageTable::kRows) {
             if (!kind.name.empty()) {
                 ++named;
-                if (kByCode[kind.code] == nullptr) {
+                if (!kHandled[kind.code]) {
                     return false;
                 }
+            }
+        }
+        for (const HostCommandHandler& row : kRows) {
+            bool hasNamedRow = false;
+            for (const HostMessageKind& kind : HostMessageTable::kRows) {
+                hasNamedRow = hasNamedRow || (kind.code == row.code && !kind.name.empty());
+            }
+            if (!hasNamedRow) {
+                return false;
             }
         }
         return named == kRows.size();
@@ -159,7 +171,7 @@ struct CVantorCmd::Handlers {
 };
 
 bool CVantorCmd::Handles(std::uint8_t code) {
-    return Handlers::kByCode[code] != nullptr;
+    return Handlers::kHandled[code];
 }
 
 CVantorCmd::CVantorCmd(CConsoleWin& textScreen, CVantorBar& statusLine, IHostSender& host,
