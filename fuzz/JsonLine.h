@@ -83,20 +83,25 @@ private:
     bool Members() {
         while (Take(',')) {
             Blanks();
-            if (!String()) {
-                return false;
-            }
-            Blanks();
-            if (!Take(':')) {
-                return false;
-            }
-            Blanks();
-            if (!Value()) {
+            if (!Member()) {
                 return false;
             }
             Blanks();
         }
         return Take('}');
+    }
+
+    // A name, ':' and its value.
+    bool Member() {
+        if (!String()) {
+            return false;
+        }
+        Blanks();
+        if (!Take(':')) {
+            return false;
+        }
+        Blanks();
+        return Value();
     }
 
     bool Value() {
@@ -137,17 +142,7 @@ private:
             return true;
         }
         for (;;) {
-            if (object) {
-                if (!String()) {
-                    return false;
-                }
-                Blanks();
-                if (!Take(':')) {
-                    return false;
-                }
-                Blanks();
-            }
-            if (!Value()) {
+            if (!(object ? Member() : Value())) {
                 return false;
             }
             Blanks();
