@@ -15,16 +15,22 @@ namespace {
 using namespace std::chrono_literals;
 using test::Bytes;
 
+// A silent station on `port` whose COM1 names no device; the settings file's path.
+std::string WriteSettings(const test::TempDir& dir, std::uint16_t port) {
+    const std::string settings = dir.File("setting.txt");
+    test::TempDir::WriteText(settings,
+                             "[Net]\nPortNum=" + std::to_string(port) +
+                                 "\n[Main]\nBeeping=0\n[Ports]\nCOM1=" + dir.File("none1") + "\n");
+    return settings;
+}
+
 // A session traced by the running program replays with the built program: status 0 as it is,
 // 1 naming the line of a changed reply, 1 naming the cell of a changed screen, 2 for no trace;
 // the replay's options without a replay are a mistake.
 TEST(TraceReplayProgramTest, TracedSessionReplaysAndNamesWhatChanged) {
     test::TempDir dir;
     const std::uint16_t port = test::FreePort();
-    const std::string settings = dir.File("setting.txt");
-    test::TempDir::WriteText(settings,
-                             "[Net]\nPortNum=" + std::to_string(port) +
-                                 "\n[Main]\nBeeping=0\n[Ports]\nCOM1=" + dir.File("none1") + "\n");
+    const std::string settings = WriteSettings(dir, port);
     const std::string trace = dir.File("host.trace");
     {
         test::ChildProcess station(QX44SIM_PATH,
@@ -108,10 +114,7 @@ TEST(TraceReplayProgramTest, UnusableTraceOrReplayFileEndsWithStatusTwo) {
 TEST(TraceReplayProgramTest, FullTraceFileStopsTheTraceAndTheStationGoesOn) {
     test::TempDir dir;
     const std::uint16_t port = test::FreePort();
-    const std::string settings = dir.File("setting.txt");
-    test::TempDir::WriteText(settings,
-                             "[Net]\nPortNum=" + std::to_string(port) +
-                                 "\n[Main]\nBeeping=0\n[Ports]\nCOM1=" + dir.File("none1") + "\n");
+    const std::string settings = WriteSettings(dir, port);
     const std::string trace = dir.File("host.trace");
     const std::string out = dir.File("out.txt");
     constexpr std::size_t kLimit = 8192;
