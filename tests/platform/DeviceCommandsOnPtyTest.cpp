@@ -187,7 +187,7 @@ TEST_F(DeviceCommandsOnPty, HardwareFlowControlFollowsTheFlowSetting) {
     for (const int flow : {1, 0}) {
         SCOPED_TRACE(flow);
         MapPorts(com1.SlavePath(), "[Serial1]\nFlow=" + std::to_string(flow) + "\n");
-        CVantorCmd cmd(screen, bar, host, devices, beeper);
+        CVantorCmd cmd(Screen(), Bar(), host, devices, beeper);
         cmd.EnsureSerialOpen(1);
         ASSERT_TRUE(StationHolds(com1));
         EXPECT_EQ((com1.SlaveSettings().c_cflag & CRTSCTS) != 0, flow == 1);
@@ -237,7 +237,7 @@ TEST_F(DeviceCommandsOnPty, PrinterStatusCheck) {
         test::TempDir::WriteText(dir.File("setting.txt"),
                                  "[Ports]\nCOM3=" + fresh.SlavePath() + "\n");
         test::RecordingHost freshHost;
-        CVantorCmd cmd(screen, bar, freshHost, devices, beeper);
+        CVantorCmd cmd(Screen(), Bar(), freshHost, devices, beeper);
         cmd.SetPrinterPortNumber(kPrinterCom);
         std::optional<FakePrinter> answering;
         if (c.answer) {

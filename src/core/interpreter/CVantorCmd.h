@@ -69,14 +69,14 @@ public:
     int StationAddress() const { return stationAddress_; }
     int BeeperPitch() const { return beeperPitch_; }
 
-    // Set by the main window at its initialisation, before its timers start: Main/UsbMap and
+    // Set by the station at its initialisation, before its timers start: Main/UsbMap and
     // Main/UsbEnabled.
     void SetPrinterPortNumber(int port) { serialPorts_.SetPrinterPortNumber(port); }
     void SetUsbPrinterEnabled(bool enabled) { serialPorts_.SetUsbPrinterEnabled(enabled); }
 
     void EnsureSerialOpen(int k) { serialPorts_.EnsureSerialOpen(k); }
     bool EnsurePrinterOpen() { return serialPorts_.EnsurePrinterOpen(); }
-    // Forwards at most one waiting byte from each port to the host. The main window calls it
+    // Forwards at most one waiting byte from each port to the host. The station calls it
     // from timer 1 while a host is connected and from timer 2 always, on the UI thread.
     void PollSerialPorts();
 

@@ -5,7 +5,7 @@
 
 namespace qx44 {
 
-// What the key routing asks of the main window; every call comes on the UI thread.
+// What the key routing asks of the station; every call comes on the UI thread.
 class IKeyRoutingWindow {
 public:
     virtual ~IKeyRoutingWindow() = default;

@@ -13,7 +13,7 @@ namespace qx44 {
 
 // Decides where each key press and release of the terminal goes: to the host as station key
 // bytes, held back while it may start a local-browser shortcut, to the video player, or nowhere.
-// Owned by the main window, which calls OnKeyDown and OnKeyUp on the UI thread after the
+// Owned by the station, whose keyboard calls OnKeyDown and OnKeyUp on the UI thread after the
 // platform's own handling of the key.
 class KeyRouter {
 public:
@@ -21,13 +21,13 @@ public:
               const IKeyboardState& keyboard);
 
     // The two local-browser shortcuts and the local-browser switch, read from the settings when
-    // the main window loads its settings. Until then no shortcut is active.
+    // the station loads its settings. Until then no shortcut is active.
     void LoadSettings();
 
     void OnKeyDown(std::uint32_t key, int repeat, std::uint32_t flags);
     void OnKeyUp(std::uint32_t key, int repeat, std::uint32_t flags);
 
-    // At the main window's start and when the host stops the player: releases of keys pressed
+    // At the station's start and when the host stops the player: releases of keys pressed
     // while the player was shown reach the host again from then on.
     void ClearKeyDownRecord() { keysDownInPlayer_.Clear(); }
 

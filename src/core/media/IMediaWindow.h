@@ -2,7 +2,7 @@
 
 namespace qx44 {
 
-// What switching between the text screen and the player asks of the main window. UI thread only.
+// What switching between the text screen and the player asks of the station. UI thread only.
 class IMediaWindow {
 public:
     virtual ~IMediaWindow() = default;

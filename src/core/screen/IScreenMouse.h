@@ -2,7 +2,7 @@
 
 namespace qx44 {
 
-// Where a screen window sends left-button clicks, as grid cells; the main window turns them into
+// Where a screen window sends left-button clicks, as grid cells; the station turns them into
 // the station's mouse messages to the host.
 class IScreenMouse {
 public:

@@ -1,10 +1,6 @@
 #include "core/trace/ReplayStation.h"
 
-#include "core/hostlink/CSerialException.h"
-#include "core/screen/ScreenDump.h"
-
 #include <arpa/inet.h>
-#include <cerrno>
 #include <cstdlib>
 #include <poll.h>
 #include <unistd.h>
@@ -12,17 +8,6 @@
 namespace qx44 {
 
 namespace {
-
-class AbsentDevice : public ISerialDevice {
-public:
-    void Open(int, const SerialLineSettings&) override { throw CSerialException(ENOENT); }
-    void Close() override {}
-    bool IsOpen() const override { return false; }
-    std::size_t Read(std::span<std::uint8_t>) override { return 0; }
-    std::size_t Write(std::span<const std::uint8_t>) override { return 0; }
-    SerialQueueStatus QueryStatus() override { return {}; }
-    void SetTimeouts(const SerialTimeouts&) override {}
-};
 
 // A picture file of its own, so a replay never touches the working folder's tmp.bmp.
 std::string MakeTransferPath() {
@@ -36,27 +21,26 @@ std::string MakeTransferPath() {
 
 } // namespace
 
-std::unique_ptr<ISerialDevice> ReplayStation::NoSerialDevices::CreateDevice() {
-    return std::make_unique<AbsentDevice>();
-}
-
 ReplayStation::ReplayStation(std::chrono::milliseconds tick, IHostTrace& trace)
     : tick_(tick), transferPath_(MakeTransferPath()),
-      cmd_(textScreen_, statusLine_, link_, serialDevices_, beeper_),
-      link_(cmd_, *this, *this, transferPath_, trace) {}
+      station_(StationConfig{.ui = *this,
+                             .beeper = beeper_,
+                             .listener = *this,
+                             .transferPath = transferPath_,
+                             .trace = trace}) {}
 
 ReplayStation::~ReplayStation() {
     stopping_ = true;
     if (loop_.joinable()) {
         loop_.join();
     }
-    link_.CloseAllConnections();
+    station_.Stop();
     ::unlink(transferPath_.c_str());
 }
 
 bool ReplayStation::Start() {
     // Only the replaying host connects: no other machine may feed the replay.
-    if (!link_.StartListening(0, in_addr{htonl(INADDR_LOOPBACK)})) {
+    if (!station_.Listen(0, in_addr{htonl(INADDR_LOOPBACK)})) {
         return false;
     }
     loop_ = std::thread([this] { Loop(); });
@@ -64,7 +48,7 @@ bool ReplayStation::Start() {
 }
 
 bool ReplayStation::WaitForHostGone(std::chrono::steady_clock::time_point deadline) const {
-    while (!(hostCame_ && !link_.HasHost())) {
+    while (!(hostCame_ && !station_.Link().HasHost())) {
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
@@ -74,7 +58,7 @@ bool ReplayStation::WaitForHostGone(std::chrono::steady_clock::time_point deadli
 }
 
 std::string ReplayStation::Dump() const {
-    return ScreenDump::Document(textScreen_.Snapshot(), statusLine_.Snapshot());
+    return station_.Dump();
 }
 
 void ReplayStation::Post(std::function<void()> work) {
@@ -85,9 +69,9 @@ void ReplayStation::Post(std::function<void()> work) {
 void ReplayStation::Loop() {
     auto nextTick = std::chrono::steady_clock::now();
     while (!stopping_) {
-        pollfd pfd{link_.Listener().Fd(), POLLIN, 0};
+        pollfd pfd{station_.Link().Listener().Fd(), POLLIN, 0};
         if (::poll(&pfd, 1, 1) > 0) {
-            link_.AcceptHost();
+            station_.AcceptHost();
         }
         std::deque<std::function<void()>> work;
         {
@@ -98,7 +82,7 @@ void ReplayStation::Loop() {
             item();
         }
         if (std::chrono::steady_clock::now() >= nextTick) {
-            link_.OnTimer1Tick();
+            station_.OnTimer1();
             nextTick += tick_;
         }
     }

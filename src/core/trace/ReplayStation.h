@@ -2,11 +2,7 @@
 
 #include "core/common/IBeeper.h"
 #include "core/common/IUiThread.h"
-#include "core/hostlink/HostLink.h"
-#include "core/hostlink/ISerialDevice.h"
-#include "core/interpreter/CVantorCmd.h"
-#include "core/screen/CConsoleWin.h"
-#include "core/screen/CVantorBar.h"
+#include "core/station/Station.h"
 
 #include <atomic>
 #include <chrono>
@@ -19,12 +15,12 @@
 
 namespace qx44 {
 
-// A fresh station for a replay, without a display: the screens, the interpreter and the host
-// link as the terminal has them, served by a loop thread that stands in for the UI thread
+// A fresh station for a replay, without a display: a Station as the terminal has it, served by
+// a loop thread that stands in for the UI thread
 // (accepting, closing, the send opportunities). It has no serial ports, printer or media player,
 // its beeper is silent, and it starts with a blank screen, so what it shows depends on the host
 // alone. The settings file gives it its station address.
-class ReplayStation : private IUiThread, private IHostLinkEvents {
+class ReplayStation : private IUiThread, private IStationListener {
 public:
     // `tick` is the interval of the send opportunities (the terminal's is 200 ms).
     explicit ReplayStation(std::chrono::milliseconds tick, IHostTrace& trace = IHostTrace::None());
@@ -34,17 +30,13 @@ public:
 
     // Listens on a port of the system's choosing; false when it cannot.
     bool Start();
-    std::uint16_t Port() const { return link_.Listener().Port(); }
+    std::uint16_t Port() const { return station_.Link().Listener().Port(); }
     // Waits until a host has come and gone; false at the deadline.
     bool WaitForHostGone(std::chrono::steady_clock::time_point deadline) const;
     // Both screens as a ScreenDump document.
     std::string Dump() const;
 
 private:
-    class NoSerialDevices : public ISerialDeviceFactory {
-    public:
-        std::unique_ptr<ISerialDevice> CreateDevice() override;
-    };
     class SilentBeeper : public IBeeper {
     public:
         void Beep(int, std::chrono::milliseconds, const CancelToken&) override {}
@@ -56,12 +48,8 @@ private:
 
     std::chrono::milliseconds tick_;
     std::string transferPath_;
-    CConsoleWin textScreen_;
-    CVantorBar statusLine_;
-    NoSerialDevices serialDevices_;
     SilentBeeper beeper_;
-    CVantorCmd cmd_;
-    HostLink link_;
+    Station station_;
 
     std::mutex mutex_;
     std::deque<std::function<void()>> posted_;

@@ -14,19 +14,19 @@
 namespace qx44 {
 
 CQX44SimDlg::CQX44SimDlg(QWidget* parent, IHostTrace& trace)
-    : QWidget(parent), textView_(textScreen_, messageBox_, this),
-      statusView_(statusLine_, messageBox_, this), statusLineShown_(CQX44Setting().GetStatusLn()),
-      cmd_(textScreen_, statusLine_, hostLink_, serialDevices_, beeper_),
-      hostLink_(cmd_, ui_, *this, "./tmp.bmp", trace),
-      keyboard_(hostLink_, static_cast<std::uint8_t>(cmd_.StationAddress()), *this, player_) {
-    // The COM numbers the setup dialog offers: their pseudo-terminals' paths are known at once.
-    serialDevices_.Prepare(1, kSetupComPorts);
-    controlCommands_.Register(
-        "serial", std::string(DeviceControlCommands::kSerialUsage),
-        [this](std::string_view arguments) { return deviceCommands_.Serial(arguments); });
-    controlCommands_.Register(
-        "printer", std::string(DeviceControlCommands::kPrinterUsage),
-        [this](std::string_view arguments) { return deviceCommands_.Printer(arguments); });
+    : QWidget(parent), statusLineShown_(CQX44Setting().GetStatusLn()),
+      station_(StationConfig{.ui = ui_,
+                             .beeper = beeper_,
+                             .listener = *this,
+                             .serialPorts = &machineSerialDevices_,
+                             .pseudoTerminals = &pseudoTerminals_,
+                             // The COM numbers the setup dialog offers.
+                             .preparedComPorts = kSetupComPorts,
+                             .mediaEngine = &engine_,
+                             .playerView = &playerWindow_,
+                             .trace = trace}),
+      textView_(station_.TextScreen(), messageBox_, this),
+      statusView_(station_.StatusLine(), messageBox_, this), keyboard_(*station_.Terminal()) {
     setWindowTitle("QX4400");
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -34,15 +34,15 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent, IHostTrace& trace)
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
 
-    textView_.SetMouse(this);
-    statusView_.SetMouse(this);
-    statusView_.SetIndicators(&indicators_);
-    indicators_.SetSurface(&statusView_);
+    textView_.SetMouse(&station_.Mouse());
+    statusView_.SetMouse(&station_.Mouse());
+    statusView_.SetIndicators(&station_.Indicators());
+    station_.Indicators().SetSurface(&statusView_);
     statusView_.setVisible(statusLineShown_);
-    cmd_.SetPictureDisplays(&textView_, &statusView_);
-    cmd_.SetMediaRequestSink(this);
-    playerWindow_.SetPlayer(&player_);
-    player_.LoadKeys();
+    station_.SetPictureDisplays(&textView_, &statusView_);
+    playerWindow_.SetPlayer(&station_.Terminal()->Player());
+    // The player covers the screens' views, which were made after it.
+    playerWindow_.raise();
     LayOutScreens();
 
     connect(&timer1_, &QTimer::timeout, this, &CQX44SimDlg::OnTimer1);
@@ -52,30 +52,22 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent, IHostTrace& trace)
 CQX44SimDlg::~CQX44SimDlg() {
     // Control clients' last replies go out before the station they ask about goes.
     controlServer_.reset();
-    // The notifier must go before the listening socket it watches; the receive thread, which
-    // posts media requests, before the player they reach.
+    // The notifier must go before the listening socket it watches; the receive thread before
+    // the views it draws on.
     acceptNotifier_.reset();
-    hostLink_.CloseAllConnections();
-    cmd_.SetMediaRequestSink(nullptr);
-    indicators_.SetSurface(nullptr);
+    station_.Stop();
+    playerWindow_.SetPlayer(nullptr);
 }
 
 void CQX44SimDlg::Initialise() {
     StartListening();
     timer1_.start(kTimer1Ms);
     PaintStatusLineNow();
-    const CQX44Setting settings;
-    if (settings.GetBeeping()) {
-        cmd_.StartupBeep();
-    }
-    RefreshStationInfo({});
+    station_.SoundStartTone();
+    station_.ShowStationInfo();
     timer2_.start(kTimer2Ms);
-    keyboard_.Start();
-    cmd_.SetUsbPrinterEnabled(settings.GetUsbEnabled());
-    cmd_.SetPrinterPortNumber(settings.GetUsbMap());
-    player_.SetSlideSeconds(settings.GetAuto() ? settings.GetAtSecs() : -1);
-    media_.SetMediaSwitch(settings.GetEnVideo());
-    localFolder_ = settings.GetFolder();
+    station_.LoadSettings();
+    localFolder_ = CQX44Setting().GetFolder();
     StartControlPort();
     setFocus();
 }
@@ -91,7 +83,7 @@ void CQX44SimDlg::StartControlPort() {
                                       std::to_string(port) + " is not a TCP port number");
         return;
     }
-    controlServer_ = std::make_unique<ControlServer>(controlCommands_, ui_,
+    controlServer_ = std::make_unique<ControlServer>(station_.Control(), ui_,
                                                      settings.ReadString("Control", "Token", ""));
     if (!controlServer_->Start(static_cast<std::uint16_t>(port))) {
         controlServer_.reset();
@@ -99,25 +91,14 @@ void CQX44SimDlg::StartControlPort() {
 }
 
 bool CQX44SimDlg::StartListening() {
-    const CQX44Setting settings;
-    const int port = settings.GetPortNum();
-    const std::string bind = settings.GetBind();
-    const auto address = CTCPIPListen::ParseAddress(bind);
-    if (port < 0 || port > 0xFFFF) {
-        Log::Error(LogArea::Host, "cannot listen: Net/PortNum=" + std::to_string(port) +
-                                      " is not a TCP port number");
-    } else if (!address) {
-        Log::Error(LogArea::Host, "cannot listen: Net/Bind=" + bind + " is not an IPv4 address");
-    }
-    if (port < 0 || port > 0xFFFF || !address ||
-        !hostLink_.StartListening(static_cast<std::uint16_t>(port), *address)) {
+    if (!station_.Listen()) {
         messageBox_.ShowNotice("error when start tcp/ip socket");
         return false;
     }
     acceptNotifier_ =
-        std::make_unique<QSocketNotifier>(hostLink_.Listener().Fd(), QSocketNotifier::Read);
+        std::make_unique<QSocketNotifier>(station_.Link().Listener().Fd(), QSocketNotifier::Read);
     connect(acceptNotifier_.get(), &QSocketNotifier::activated, this,
-            [this] { hostLink_.AcceptHost(); });
+            [this] { station_.AcceptHost(); });
     return true;
 }
 
@@ -158,21 +139,17 @@ void CQX44SimDlg::ShowTerminalScreens() {
     statusView_.setVisible(statusLineShown_);
     // Keys reach the text screen through this window.
     setFocus();
-    textScreen_.InvalidateAll();
-    statusLine_.InvalidateAll();
+    station_.TextScreen().InvalidateAll();
+    station_.StatusLine().InvalidateAll();
     textView_.update();
     statusView_.update();
-}
-
-void CQX44SimDlg::PostMediaRequest(int request, std::vector<std::string> playList) {
-    ui_.Post([this, request, list = std::move(playList)] { media_.OnMediaRequest(request, list); });
 }
 
 void CQX44SimDlg::OpenLocalBrowser() {
     if (localBrowser_ && localBrowser_->isVisible()) {
         return;
     }
-    localBrowser_ = std::make_unique<CLocalVideoDlg>(keyboard_.TrackedKeyState(), this);
+    localBrowser_ = std::make_unique<CLocalVideoDlg>(station_.Terminal()->KeyState(), this);
     connect(localBrowser_.get(), &QDialog::finished, this, &CQX44SimDlg::OnLocalBrowserClosed);
     localBrowser_->SetBrowseFolder(localFolder_);
     localBrowser_->Open();
@@ -184,14 +161,7 @@ void CQX44SimDlg::OnLocalBrowserClosed(int result) {
     }
     std::vector<std::string> playList;
     localBrowser_->GetSelection(playList);
-    if (playList.empty()) {
-        return;
-    }
-    MediaRequest(&playList);
-    // Space alone, besides the Stop key, closes what the operator chose, and the host hears
-    // nothing of it.
-    player_.SetLocalMode(true);
-    player_.SetHostKeyCodes(' ', 0, 0, 0);
+    station_.Terminal()->PlayLocalSelection(playList);
 }
 
 void CQX44SimDlg::keyPressEvent(QKeyEvent* event) {
@@ -215,49 +185,6 @@ void CQX44SimDlg::changeEvent(QEvent* event) {
 
 void CQX44SimDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
-}
-
-void CQX44SimDlg::OnTimer1() {
-    hostLink_.OnTimer1Tick();
-    if (hostLink_.HasHost()) {
-        cmd_.PollSerialPorts();
-    }
-}
-
-void CQX44SimDlg::OnTimer2() {
-    indicators_.SetKeyboardMissing(!keyboard_.IsKeyboardPresent());
-    cmd_.PollSerialPorts();
-}
-
-void CQX44SimDlg::RefreshStationInfo(std::string_view host) {
-    if (const auto state = stationInfo_.ShowStationInfo(host)) {
-        indicators_.SetNetworkState(*state);
-    }
-}
-
-void CQX44SimDlg::SetNetworkState(int state) {
-    indicators_.SetNetworkState(state);
-}
-
-void CQX44SimDlg::HostConnected(std::string_view peerAddress) {
-    if (cmd_.IsInfoScreenPending()) {
-        RefreshStationInfo(peerAddress);
-    }
-    if (player_.IsShown()) {
-        ClosePlayer();
-    }
-}
-
-void CQX44SimDlg::MouseDown(int column, int row) {
-    cmd_.SendMouseDown(column, row);
-}
-
-void CQX44SimDlg::MouseUp(int column, int row) {
-    cmd_.SendMouseUp(column, row);
-}
-
-void CQX44SimDlg::MouseDoubleClick(int column, int row) {
-    cmd_.SendMouseDoubleClick(column, row);
 }
 
 } // namespace qx44

@@ -1,23 +1,7 @@
 #pragma once
 
-#include "core/common/SteadyClock.h"
-#include "core/control/ControlCommands.h"
 #include "core/control/ControlServer.h"
-#include "core/devices/DeviceControlCommands.h"
-#include "core/devices/SerialDeviceRouter.h"
-#include "core/hostlink/HostLink.h"
-#include "core/hostlink/IHostLinkEvents.h"
-#include "core/interpreter/CVantorCmd.h"
-#include "core/keyboard/IKeyRoutingWindow.h"
-#include "core/media/CVideoPlayer.h"
-#include "core/media/IMediaRequestSink.h"
-#include "core/media/IMediaWindow.h"
-#include "core/media/MediaRequests.h"
-#include "core/screen/CConsoleWin.h"
-#include "core/screen/CVantorBar.h"
-#include "core/screen/IScreenMouse.h"
-#include "core/screen/StationInfoScreen.h"
-#include "core/screen/StatusIndicators.h"
+#include "core/station/Station.h"
 #include "platform/AlsaBeeper.h"
 #include "platform/PseudoTerminalFactory.h"
 #include "platform/TermiosSerialDeviceFactory.h"
@@ -39,16 +23,11 @@
 
 namespace qx44 {
 
-// The terminal's main window: the text screen over the status line, the host link and the
-// interpreter, driven from the Qt event loop (accepting, the two timers, closes posted by receive
-// threads, keys and clicks), and the media player that takes the screens' place while a list
-// plays. Nothing the user does ends it.
-class CQX44SimDlg : public QWidget,
-                    private IHostLinkEvents,
-                    private IScreenMouse,
-                    private IKeyRoutingWindow,
-                    private IMediaWindow,
-                    private IMediaRequestSink {
+// The terminal's main window: the views of the station's text screen over its status line,
+// driven from the Qt event loop (accepting, the two timers, closes posted by receive threads,
+// keys and clicks), and the media player's window that takes the screens' place while a list
+// plays. The station itself is one member; nothing the user does ends it.
+class CQX44SimDlg : public QWidget, private IStationListener {
     Q_OBJECT
 
 public:
@@ -68,20 +47,20 @@ public:
     // The control port's port instead of Control/Port's; call before Initialise.
     void SetControlPort(int port) { controlPort_ = port; }
     // Where the program adds control commands of its own (the devices').
-    ControlCommands& Control() { return controlCommands_; }
+    ControlCommands& Control() { return station_.Control(); }
 
-    const CConsoleWin& TextScreen() const { return textScreen_; }
-    const CVantorBar& StatusLine() const { return statusLine_; }
+    const CConsoleWin& TextScreen() const { return station_.TextScreen(); }
+    const CVantorBar& StatusLine() const { return station_.StatusLine(); }
     const ScreenView& TextView() const { return textView_; }
     const StatusLineView& StatusView() const { return statusView_; }
-    const StatusIndicators& Indicators() const { return indicators_; }
-    const HostLink& Link() const { return hostLink_; }
+    const StatusIndicators& Indicators() const { return station_.Indicators(); }
+    const HostLink& Link() const { return station_.Link(); }
     const PlayerWindow& Player() const { return playerWindow_; }
-    const MediaRequests& Media() const { return media_; }
+    const MediaRequests& Media() const { return station_.Terminal()->Media(); }
     // The local browser last opened, or nullptr.
     const CLocalVideoDlg* LocalBrowser() const { return localBrowser_.get(); }
     // The control port's `serial` and `printer` commands on this station's devices.
-    DeviceControlCommands& DeviceCommands() { return deviceCommands_; }
+    DeviceControlCommands& DeviceCommands() { return *station_.DeviceCommands(); }
     // The terminal's keyboard, whose repeat follows the window system's unless set otherwise.
     TerminalKeyboard& Keyboard() { return keyboard_; }
 
@@ -101,65 +80,42 @@ private:
     void StartControlPort();
     void PaintStatusLineNow();
     void LayOutScreens();
-    void OnTimer1();
-    void OnTimer2();
-    void RefreshStationInfo(std::string_view host);
-
-    void SetNetworkState(int state) override;
-    void HostConnected(std::string_view peerAddress) override;
-
-    void MouseDown(int column, int row) override;
-    void MouseUp(int column, int row) override;
-    void MouseDoubleClick(int column, int row) override;
-
-    void ClosePlayer() override { media_.ClosePlayer(); }
-    bool MediaRequest(const std::vector<std::string>* list) override {
-        return media_.MediaRequest(list);
-    }
-    void OpenLocalBrowser() override;
+    void OnTimer1() { station_.OnTimer1(); }
+    void OnTimer2() { station_.OnTimer2(keyboard_.IsKeyboardPresent()); }
     void OnLocalBrowserClosed(int result);
 
     void HideTerminalScreens() override;
     void ShowTerminalScreens() override;
-    void ClearKeyDownRecord() override { keyboard_.ClearKeyDownRecord(); }
-
-    void ClearLocalMode() override { player_.SetLocalMode(false); }
-    void PostMediaRequest(int request, std::vector<std::string> playList) override;
+    void OpenLocalBrowser() override;
+    void InjectKey(const NamedKey& key, bool down) override {
+        controlStation_.InjectKey(key, down);
+    }
+    std::string SavePicture(const std::string& path) override {
+        return controlStation_.SavePicture(path);
+    }
+    void Shutdown() override { controlStation_.Shutdown(); }
 
     QtUiThread ui_{this};
-    CConsoleWin textScreen_;
-    CVantorBar statusLine_;
     QtMessageBox messageBox_{this};
-    ScreenView textView_;
-    StatusLineView statusView_;
-    StatusIndicators indicators_;
-    StationInfoScreen stationInfo_{textScreen_, statusLine_};
     // Main/StatusLn, read once at construction.
     bool statusLineShown_;
     TermiosSerialDeviceFactory machineSerialDevices_;
     PseudoTerminalFactory pseudoTerminals_;
-    // The program's own devices live here for the whole run, beyond any port's closing.
-    SerialDeviceRouter serialDevices_{machineSerialDevices_, pseudoTerminals_};
-    DeviceControlCommands deviceCommands_{serialDevices_};
     AlsaBeeper beeper_;
-    // The interpreter outlives the host link, whose receive thread calls into it.
-    CVantorCmd cmd_;
-    HostLink hostLink_;
-    TerminalKeyboard keyboard_;
-    SteadyClock clock_;
     MpvEngine engine_;
     PlayerWindow playerWindow_{engine_, this};
-    CVideoPlayer player_{engine_, playerWindow_, clock_, keyboard_.KeyState()};
-    MediaRequests media_{player_, *this};
+    Station station_;
+    ScreenView textView_;
+    StatusLineView statusView_;
+    TerminalKeyboard keyboard_;
     std::unique_ptr<QSocketNotifier> acceptNotifier_;
     QTimer timer1_;
     QTimer timer2_;
     // LocalVideo/Folder, read at initialisation.
     std::string localFolder_;
-    // Kept until the next one opens; it uses the keyboard's key-state table, so it goes first.
+    // Kept until the next one opens; it uses the station's key-state table, so it goes first.
     std::unique_ptr<CLocalVideoDlg> localBrowser_;
-    QtControlStation controlStation_{*this, textScreen_, statusLine_, hostLink_};
-    ControlCommands controlCommands_{controlStation_, *this};
+    QtControlStation controlStation_{*this};
     std::optional<int> controlPort_;
     std::unique_ptr<ControlServer> controlServer_;
 };

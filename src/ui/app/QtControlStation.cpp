@@ -1,9 +1,7 @@
 #include "ui/app/QtControlStation.h"
 
-#include "core/hostlink/HostLink.h"
 #include "core/keyboard/KeyNames.h"
 #include "core/keyboard/PcKeyTable.h"
-#include "core/screen/CDosScreen.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -11,24 +9,6 @@
 #include <QWidget>
 
 namespace qx44 {
-
-QtControlStation::QtControlStation(QWidget& window, const CDosScreen& textScreen,
-                                   const CDosScreen& statusLine, const HostLink& link)
-    : window_(window), textScreen_(textScreen), statusLine_(statusLine), link_(link) {}
-
-ScreenSnapshot QtControlStation::TextScreen() const {
-    return textScreen_.Snapshot();
-}
-
-ScreenSnapshot QtControlStation::StatusLine() const {
-    return statusLine_.Snapshot();
-}
-
-HostLinkState QtControlStation::HostState() const {
-    const auto traffic = link_.Traffic();
-    return {link_.HasHost(),  link_.PeerAddress(), traffic.bytesIn,
-            traffic.bytesOut, traffic.messagesIn,  traffic.messagesOut};
-}
 
 void QtControlStation::InjectKey(const NamedKey& key, bool down) {
     // The keypad's digits type digits, as with Num Lock on; every other key is known by its

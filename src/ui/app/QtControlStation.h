@@ -1,34 +1,26 @@
 #pragma once
 
-#include "core/control/IControlStation.h"
+#include <string>
 
 class QWidget;
 
 namespace qx44 {
 
-class CDosScreen;
-class HostLink;
+struct NamedKey;
 
-// The station as the control port reaches it, on the UI thread: screens read under their locks,
-// keys as synthetic key events to whatever window has the keyboard (so they take the real keys'
-// path), and pictures of the main window as the screen shows it.
-class QtControlStation : public IControlStation {
+// The control port's commands that need the window, on the UI thread: keys as synthetic key
+// events to whatever window has the keyboard (so they take the real keys' path), pictures of the
+// main window as the screen shows it, and the program's end.
+class QtControlStation {
 public:
-    QtControlStation(QWidget& window, const CDosScreen& textScreen, const CDosScreen& statusLine,
-                     const HostLink& link);
+    explicit QtControlStation(QWidget& window) : window_(window) {}
 
-    ScreenSnapshot TextScreen() const override;
-    ScreenSnapshot StatusLine() const override;
-    HostLinkState HostState() const override;
-    void InjectKey(const NamedKey& key, bool down) override;
-    std::string SavePicture(const std::string& path) override;
-    void Shutdown() override;
+    void InjectKey(const NamedKey& key, bool down);
+    std::string SavePicture(const std::string& path);
+    void Shutdown();
 
 private:
     QWidget& window_;
-    const CDosScreen& textScreen_;
-    const CDosScreen& statusLine_;
-    const HostLink& link_;
 };
 
 } // namespace qx44

@@ -1,6 +1,7 @@
 #include "ui/app/TerminalKeyboard.h"
 
 #include "core/settings/CQX44Setting.h"
+#include "core/station/StationTerminal.h"
 #include "ui/app/X11KeyRepeat.h"
 #include "ui/screen/QtKeyTranslator.h"
 
@@ -17,24 +18,15 @@ std::string EchoDevicePath() {
 
 } // namespace
 
-TerminalKeyboard::TerminalKeyboard(IHostSender& host, std::uint8_t stationAddress,
-                                   IKeyRoutingWindow& window, IVideoPlayerInput& player)
-    : devices_(EchoDevicePath()), hardware_(devices_), sender_(host, stationAddress),
-      router_(sender_, player, window, keyState_) {
+TerminalKeyboard::TerminalKeyboard(StationTerminal& terminal)
+    : terminal_(terminal), devices_(EchoDevicePath()), hardware_(devices_) {
     X11KeyRepeat::MakeDetectable();
     repeater_.SetSettings(X11KeyRepeat::ServerRepeat());
 }
 
-void TerminalKeyboard::Start() {
-    router_.ClearKeyDownRecord();
-    router_.LoadSettings();
-}
-
 void TerminalKeyboard::KeyboardLost() {
     repeater_.Stop();
-    router_.ForgetHeldKeys();
-    sender_.ReleaseHeldKeys();
-    keyState_.Clear();
+    terminal_.KeyboardLost();
     pressed_.Clear();
 }
 
@@ -50,28 +42,29 @@ bool TerminalKeyboard::RouteKeyEvent(const QKeyEvent& event) {
         return true;
     }
     const bool release = event.type() == QEvent::KeyRelease;
+    KeyStateTable& keyState = terminal_.KeyState();
     const auto pcKey =
         release ? pressed_.Release(event.nativeScanCode())
-                : pressed_.Press(event.nativeScanCode(), keyState_.IsKeyDown(KeyStateTable::kCtrl));
+                : pressed_.Press(event.nativeScanCode(), keyState.IsKeyDown(KeyStateTable::kCtrl));
     if (!pcKey) {
         return false;
     }
     const auto key =
-        QtKeyTranslator::Translate(event, keyState_.IsKeyDown(KeyStateTable::kAlt), *pcKey);
+        QtKeyTranslator::Translate(event, keyState.IsKeyDown(KeyStateTable::kAlt), *pcKey);
     if (CKBHardware::IsEcho(key.flags)) {
         if (!key.release) {
             hardware_.NoteEcho();
         }
         return true;
     }
-    keyState_.Update(key.key, key.virtualKey, !key.release);
-    if (keyState_.IsSystemKey(key.virtualKey)) {
+    keyState.Update(key.key, key.virtualKey, !key.release);
+    if (keyState.IsSystemKey(key.virtualKey)) {
         return false;
     }
     if (key.release) {
-        router_.OnKeyUp(key.virtualKey, 1, key.flags);
+        terminal_.KeyUp(key.virtualKey, 1, key.flags);
     } else {
-        router_.OnKeyDown(key.virtualKey, 1, key.flags);
+        terminal_.KeyDown(key.virtualKey, 1, key.flags);
     }
     return true;
 }

@@ -150,7 +150,7 @@ TEST_F(DeviceCommandsTest, SerialOutputIsAcknowledgedOnlyWhenEveryByteWentOut) {
         fresh.With(c.port, [&](Line& line) { line = c.line; });
         fresh.With(3 - c.port, [](Line&) {});
         RecordingHost freshHost;
-        CVantorCmd cmd(screen, bar, freshHost, fresh, beeper);
+        CVantorCmd cmd(Screen(), Bar(), freshHost, fresh, beeper);
         cmd.DispatchHostMessage(1, c.message[2], c.message, closing);
         const Line used = fresh.With(c.port, [](Line& line) { return line; });
         EXPECT_EQ(Hex(used.written), Hex(c.written));
@@ -234,7 +234,7 @@ TEST_F(DeviceCommandsTest, PrinterOutput) {
         test::FakeSerialPorts fresh;
         fresh.With(kPrinterCom, [&](Line& line) { line = c.line; });
         RecordingHost freshHost;
-        CVantorCmd cmd(screen, bar, freshHost, fresh, beeper);
+        CVantorCmd cmd(Screen(), Bar(), freshHost, fresh, beeper);
         cmd.SetPrinterPortNumber(kPrinterCom);
         cmd.SetUsbPrinterEnabled(true);
         const Bytes message = Output(0x50, {'R', 'X'});
@@ -292,7 +292,7 @@ TEST_F(DeviceCommandsTest, PrinterStatusFromTheLatestBlock) {
             line.input.assign(c.answer.begin(), c.answer.end());
         });
         RecordingHost freshHost;
-        CVantorCmd cmd(screen, bar, freshHost, fresh, beeper);
+        CVantorCmd cmd(Screen(), Bar(), freshHost, fresh, beeper);
         cmd.SetPrinterPortNumber(kPrinterCom);
         const Bytes query = PortStatusQuery(0xFE);
         cmd.DispatchHostMessage(1, 0x42, query, closing);
