@@ -2,7 +2,7 @@
 // subparts of ill-formed sequences become U+FFFD, code points above U+FFFF keep only their high
 // surrogate in the decoder's single-code results, and bytes outside a complete sequence keep
 // their values.
-#include "core/screen/CUnicodeConverter.h"
+#include "core/text/CUnicodeConverter.h"
 
 #include <cstdlib>
 #include <string>

@@ -6,7 +6,7 @@
 #include "core/devices/VirtualPrinter.h"
 #include "core/devices/VirtualSerialDevice.h"
 #include "core/hostlink/CSerialException.h"
-#include "core/media/Windows1252.h"
+#include "core/text/Windows1252.h"
 
 #include <charconv>
 #include <optional>

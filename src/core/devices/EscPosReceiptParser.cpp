@@ -1,7 +1,7 @@
 #include "core/devices/EscPosReceiptParser.h"
 
 #include "core/common/HexText.h"
-#include "core/media/Windows1252.h"
+#include "core/text/Windows1252.h"
 
 #include <algorithm>
 

@@ -2,9 +2,9 @@
 
 #include "core/media/MediaFileList.h"
 #include "core/media/MediaRequests.h"
-#include "core/media/Windows1252.h"
 #include "core/protocol/FramingBytes.h"
 #include "core/protocol/StationMessageTable.h"
+#include "core/text/Windows1252.h"
 
 #include <algorithm>
 #include <vector>

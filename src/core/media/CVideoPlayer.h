@@ -4,9 +4,9 @@
 #include "core/keyboard/CKeySet.h"
 #include "core/keyboard/IKeyboardState.h"
 #include "core/keyboard/IVideoPlayerInput.h"
-#include "core/media/CVideoKeys.h"
 #include "core/media/IMediaEngine.h"
 #include "core/media/IVideoPlayerView.h"
+#include "core/settings/CVideoKeys.h"
 
 #include <array>
 #include <atomic>

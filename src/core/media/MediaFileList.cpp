@@ -1,7 +1,7 @@
 #include "core/media/MediaFileList.h"
 
 #include "core/media/FileSearch.h"
-#include "core/media/Windows1252.h"
+#include "core/text/Windows1252.h"
 
 #include <array>
 #include <string_view>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/common/PixelRect.h"
 #include "core/screen/HalfMarker.h"
-#include "core/screen/PixelRect.h"
 
 #include <cstdint>
 

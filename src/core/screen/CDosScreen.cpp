@@ -1,7 +1,7 @@
 #include "core/screen/CDosScreen.h"
 
-#include "core/screen/CUnicodeConverter.h"
 #include "core/screen/IScreenSurface.h"
+#include "core/text/CUnicodeConverter.h"
 
 #include <algorithm>
 #include <array>

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/common/PixelRect.h"
 #include "core/screen/CCellChar.h"
 #include "core/screen/CellLayout.h"
 #include "core/screen/CellPosition.h"
 #include "core/screen/CellStore.h"
 #include "core/screen/FrameDrawer.h"
-#include "core/screen/PixelRect.h"
 #include "core/screen/ScreenLayout.h"
 #include "core/screen/ScreenSnapshot.h"
 

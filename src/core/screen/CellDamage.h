@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/common/PixelRect.h"
 #include "core/screen/CellEdges.h"
-#include "core/screen/PixelRect.h"
 
 #include <algorithm>
 #include <cstdint>

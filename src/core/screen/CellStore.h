@@ -1,10 +1,10 @@
 #pragma once
 
+#include "core/common/PixelRect.h"
 #include "core/screen/CellDamage.h"
 #include "core/screen/CellEdges.h"
 #include "core/screen/CellGrid.h"
 #include "core/screen/HalfMarker.h"
-#include "core/screen/PixelRect.h"
 #include "core/screen/ScreenSnapshot.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/screen/PixelPoint.h"
-#include "core/screen/PixelRect.h"
+#include "core/common/PixelPoint.h"
+#include "core/common/PixelRect.h"
 #include "core/screen/RgbColor.h"
 
 namespace qx44 {

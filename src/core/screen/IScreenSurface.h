@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/screen/PixelRect.h"
+#include "core/common/PixelRect.h"
 
 namespace qx44 {
 

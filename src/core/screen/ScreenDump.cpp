@@ -1,6 +1,6 @@
 #include "core/screen/ScreenDump.h"
 
-#include "core/screen/CUnicodeConverter.h"
+#include "core/text/CUnicodeConverter.h"
 
 #include <algorithm>
 #include <array>

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "core/common/PixelRect.h"
 #include "core/screen/CellEdges.h"
 #include "core/screen/CellGrid.h"
 #include "core/screen/CellLayout.h"
 #include "core/screen/CellPosition.h"
-#include "core/screen/PixelRect.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,11 +1,12 @@
 #include "core/screen/StationInfoScreen.h"
 
+#include "core/common/ProductStrings.h"
 #include "core/screen/CConsoleWin.h"
-#include "core/screen/CUnicodeConverter.h"
 #include "core/screen/CVantorBar.h"
 #include "core/screen/StatusIndicators.h"
 #include "core/settings/CNetCard.h"
 #include "core/settings/CQX44Setting.h"
+#include "core/text/CUnicodeConverter.h"
 
 namespace qx44 {
 
@@ -28,9 +29,9 @@ std::optional<int> StationInfoScreen::ShowStationInfo(std::string_view host) {
     const CQX44Setting settings;
     const std::string macAddress = CNetCard(Adapters()).GetMainAddressText();
     int row = kFirstTextRow;
-    PutRow(row++, std::string(kProductName) + " " + settings.GetDevName());
-    PutRow(row++, kProgramDate);
-    PutRow(row++, kProgramVersion);
+    PutRow(row++, std::string(ProductStrings::kProductName) + " " + settings.GetDevName());
+    PutRow(row++, ProductStrings::kProgramDate);
+    PutRow(row++, ProductStrings::kProgramVersion);
     PutRow(row++, "Station number: " + std::to_string(settings.GetAddress()));
     PutRow(row++, "Station name: " + CQX44Setting::GetStationName());
     PutRow(row++, "TCP port: " + std::to_string(settings.GetPortNum()));

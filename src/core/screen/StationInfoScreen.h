@@ -28,11 +28,6 @@ public:
     static constexpr int kFirstTextRow = 7;
     static constexpr int kNetworkRow = 13;
 
-    // The product's string table entries 102 to 104.
-    static constexpr std::string_view kProgramDate = "Program Date: 7/30/2009";
-    static constexpr std::string_view kProgramVersion = "Program version: 1.102";
-    static constexpr std::string_view kProductName = "HBK Corvane Pavise";
-
     static constexpr std::string_view kConnected = "Ethernet: Connected";
     // Spelled as the real station spells it, so both terminals read the same.
     static constexpr std::string_view kDisconnected = "Ethernet: Disonnected";

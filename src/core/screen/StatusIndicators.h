@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/common/PixelRect.h"
 #include "core/screen/CellLayout.h"
-#include "core/screen/PixelRect.h"
 
 #include <atomic>
 #include <optional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/settings/BootScreenPage.h"
+#include "core/setup/BootScreenPage.h"
 #include "ui/app/CQX44SimDlg.h"
 
 #include <QLabel>

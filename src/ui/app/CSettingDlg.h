@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/settings/SetupValues.h"
+#include "core/setup/SetupValues.h"
 #include "ui/widgets/QtMessageBox.h"
 #include "ui/widgets/SpinEdit.h"
 

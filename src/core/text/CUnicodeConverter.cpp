@@ -1,4 +1,4 @@
-#include "core/screen/CUnicodeConverter.h"
+#include "core/text/CUnicodeConverter.h"
 
 #include <algorithm>
 #include <cstring>

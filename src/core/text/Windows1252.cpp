@@ -1,6 +1,6 @@
-#include "core/media/Windows1252.h"
+#include "core/text/Windows1252.h"
 
-#include "core/screen/CUnicodeConverter.h"
+#include "core/text/CUnicodeConverter.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "core/settings/SetupValues.h"
+#include "core/setup/SetupValues.h"
 
 #include "core/keyboard/CVkQX44.h"
 #include "core/settings/CQX44Setting.h"

@@ -1,6 +1,6 @@
-#include "core/settings/BootScreenPage.h"
+#include "core/setup/BootScreenPage.h"
 
-#include "core/screen/StationInfoScreen.h"
+#include "core/common/ProductStrings.h"
 #include "core/settings/CQX44Setting.h"
 
 #include <algorithm>
@@ -84,8 +84,7 @@ std::vector<Text> BootScreenPage::Build() {
             std::to_string(width) + " x " + std::to_string(height) + ", " + std::to_string(bits) +
                 " bits");
         Set(texts, 1024, std::to_string(frequency) + " HZ");
-        Set(texts, 1008,
-            std::string(StationInfoScreen::kProductName) + " " + settings.GetDevName());
+        Set(texts, 1008, std::string(ProductStrings::kProductName) + " " + settings.GetDevName());
         Set(texts, 1010, settings.GetDevName());
     }
     Set(texts, 1032, CQX44Setting::GetStationName());

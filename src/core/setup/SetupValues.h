@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/media/CVideoKeys.h"
+#include "core/settings/CVideoKeys.h"
 
 #include <array>
 #include <cstdint>
