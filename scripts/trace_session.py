@@ -9,28 +9,13 @@ is typed on the control port and the host waits for its bytes. Standard library 
 import json
 import os
 import re
-import socket
 import subprocess
 import sys
 import tempfile
-import time
 
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
-def connect(port, timeout=30):
-    deadline = time.monotonic() + timeout
-    while True:
-        try:
-            return socket.create_connection(("127.0.0.1", port))
-        except OSError:
-            if time.monotonic() > deadline:
-                raise
-            time.sleep(0.05)
+# The example's port and connection helpers, so the two hosts wait for a station the same way.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "examples"))
+from drive_station import connect, free_port  # noqa: E402
 
 
 def ask(lines, command):
