@@ -17,8 +17,6 @@ from .replies import (Cell, HostInfo, PlayerInfo, PrinterReport, Screen, SerialR
 from .station import Station, find_program
 from .station_messages import STATION_MESSAGES, KeyEvent, MouseEvent, StationMessage
 
-__version__ = "0.1.0"
-
 __all__ = [
     "Cell", "Control", "ControlError", "ControlTimeout", "HOST_COMMANDS", "Host", "HostCommand",
     "HostError", "HostInfo", "HostTimeout", "KeyEvent", "MouseEvent", "PlayerInfo", "Printer",

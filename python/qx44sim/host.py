@@ -117,7 +117,7 @@ class Host:
         def matches(event: Event) -> bool:
             return (isinstance(event, StationMessage) and event.name == name
                     and (where is None or where(event)))
-        found = self._take(matches, timeout, f"a {name} message")
+        found = self._take(matches, timeout, f"the station message {name!r}")
         assert isinstance(found, StationMessage)
         return found
 
