@@ -6,7 +6,8 @@
 Starts N stations, each in a folder of its own with its own settings file, prints them (a table,
 or with --json one JSON object a line), starts again any station that dies, and with --page
 serves a page on which every station is a live tile. Ctrl+C or SIGTERM stops them all and removes
-their folders, unless --folder named where to keep them.
+their folders, unless --folder named where to keep them. With --stations, SIGHUP reads the file
+again.
 """
 
 from __future__ import annotations
@@ -240,6 +241,17 @@ class Fleet:
         else:
             self._print(f"fleet page: {url}", self._err)
 
+    def reload_stations(self) -> None:
+        """Reads the stations file again (SIGHUP); a broken file leaves the page as it was."""
+        assert self._arguments.stations is not None and self._board is not None
+        try:
+            entries = read_stations_file(self._arguments.stations)
+        except ValueError as error:
+            self._report(f"{error}; the page stays as it was")
+            return
+        self._board.replace(entries)
+        self._report(f"{len(entries)} stations from {self._arguments.stations}")
+
     # The end
 
     def stop(self) -> None:
@@ -257,9 +269,16 @@ class Fleet:
 
 def main(argv: Sequence[str] | None = None) -> int:
     arguments = _arguments(argv)
-    stop = threading.Event()
+    wake = threading.Event()
+    stopping = threading.Event()
+    reloads = threading.Event()
+
+    def on_signal(number: int, _: object) -> None:
+        (reloads if number == signal.SIGHUP and arguments.stations else stopping).set()
+        wake.set()
+
     for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
-        signal.signal(number, lambda *_: stop.set())
+        signal.signal(number, on_signal)
     fleet = Fleet(arguments, sys.stdout, sys.stderr)
     try:
         if arguments.stations is None:
@@ -269,7 +288,12 @@ def main(argv: Sequence[str] | None = None) -> int:
             fleet.serve_page()
         if arguments.stations is None:
             print("Ctrl+C stops them all.", file=sys.stderr, flush=True)
-        stop.wait()
+        while not stopping.is_set():
+            wake.wait()
+            wake.clear()
+            if reloads.is_set():
+                reloads.clear()
+                fleet.reload_stations()
         return 0
     except (StationError, ValueError) as error:
         print(f"fleet: {error}", file=sys.stderr, flush=True)

@@ -23,6 +23,13 @@ class FleetBoard:
             self._version += 1
             self._changed.notify_all()
 
+    def replace(self, entries: list[dict[str, Any]]) -> None:
+        """Shows `entries` instead of every station so far."""
+        with self._changed:
+            self._entries = {entry["name"]: entry for entry in entries}
+            self._version += 1
+            self._changed.notify_all()
+
     def close(self) -> None:
         """Ends every stream's wait for good."""
         with self._changed:
