@@ -6,6 +6,7 @@ from __future__ import annotations
 import json
 import os
 import selectors
+import shutil
 import subprocess
 import threading
 import time
@@ -24,6 +25,10 @@ _MAX_BACKOFF = 30.0
 # A station that ran this long before it died starts again at once.
 _STABLE_RUN = 10.0
 _STDERR_TAIL = 1500
+# Started through setpriv, a station gets SIGTERM when the fleet program dies, even of SIGKILL,
+# rather than running on with nobody to stop it or remove its folder.
+_SETPRIV = shutil.which("setpriv")
+_ORPHAN_GUARD = [_SETPRIV, "--pdeathsig", "TERM", "--"] if _SETPRIV else []
 
 
 @dataclass(frozen=True)
@@ -76,7 +81,7 @@ class FleetStation:
         """Starts the program (folder and settings file first) without waiting for it."""
         self.folder.mkdir(parents=True, exist_ok=True)
         self.settings_path.write_text(settings_file.render(self._settings), encoding="utf-8")
-        command = [str(self.program), "--headless", "--settings", str(self.settings_path),
+        command = [*_ORPHAN_GUARD, str(self.program), "--headless", "--settings", str(self.settings_path),
                    "--port", str(self.ports.host), "--control", str(self.ports.control),
                    "--http", str(self.ports.http), *self._extra_args]
         with self._lock:

@@ -1,6 +1,7 @@
 """The fleet program as a user runs it: three stations on free ports listed as JSON lines, each
 reachable on its ports; a killed station started again with its count up, on the page's event
-stream too; every station stopped and every folder removed at the end; bad input refused."""
+stream too; every station stopped and every folder removed at the end, a given folder kept, no
+station left running when the fleet itself is killed; bad input refused."""
 
 from __future__ import annotations
 
@@ -75,6 +76,16 @@ def start_fleet(program: Path, *args: str, cwd: Path | None = None) -> subproces
         env={**os.environ, "PYTHONPATH": str(PYTHON_FOLDER)})
 
 
+def stop(fleet: subprocess.Popen[str]) -> None:
+    if fleet.poll() is None:
+        fleet.terminate()
+        try:
+            fleet.wait(DEADLINE)
+        except subprocess.TimeoutExpired:
+            fleet.kill()
+            fleet.wait()
+
+
 def get(url: str) -> Any:
     with urllib.request.urlopen(url, timeout=10) as answer:
         return json.loads(answer.read())
@@ -123,25 +134,24 @@ def test_fleet_starts_restarts_and_cleans_up(program: Path) -> None:
         for station in (stations[0], again, stations[2]):
             wait_for(lambda: not running(station["pid"]), f"{station['name']} to end")
     finally:
-        if fleet.poll() is None:
-            fleet.kill()
-            fleet.wait()
+        stop(fleet)
 
 
-def test_a_given_folder_is_kept(program: Path, tmp_path: Path) -> None:
+@pytest.mark.parametrize("ending, status", [(signal.SIGINT, 0), (signal.SIGKILL, -9)])
+def test_a_given_folder_is_kept_and_no_station_outlives_the_fleet(
+        program: Path, tmp_path: Path, ending: int, status: int) -> None:
     kept = tmp_path / "lab"
     fleet = start_fleet(program, "1", "--free-ports", "--quick-start", "--json",
                         "--folder", str(kept))
     try:
         station = Lines(fleet.stdout).next_json("the station", lambda r: "name" in r)
         assert Path(station["folder"]) == kept / "station-1"
-        fleet.send_signal(signal.SIGINT)
-        assert fleet.wait(DEADLINE) == 0
+        fleet.send_signal(ending)
+        assert fleet.wait(DEADLINE) == status
+        wait_for(lambda: not running(station["pid"]), "the station to end")
         assert (kept / "station-1" / "setting.txt").is_file()
     finally:
-        if fleet.poll() is None:
-            fleet.kill()
-            fleet.wait()
+        stop(fleet)
 
 
 # A stations file's text, or None for none.
@@ -174,8 +184,6 @@ def test_bad_input_is_refused(program: Path, tmp_path: Path, args: list[str],
     try:
         _, err = fleet.communicate(timeout=DEADLINE)
     finally:
-        if fleet.poll() is None:
-            fleet.kill()
-            fleet.wait()
+        stop(fleet)
     assert fleet.returncode == 2 and error in err, err
     assert "Traceback" not in err
