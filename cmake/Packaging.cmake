@@ -34,8 +34,9 @@ install(FILES packaging/setting.txt DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/qx4
 # The Python package for testing hosts, where Debian's python3 finds it, with the metadata that
 # makes pytest load its plugin by itself (entry point group pytest11).
 set(QX44_PYTHON_DIR lib/python3/dist-packages)
-install(DIRECTORY python/qx44sim DESTINATION ${QX44_PYTHON_DIR} FILES_MATCHING PATTERN "*.py"
-        PATTERN __pycache__ EXCLUDE)
+# Every module and data file of the package, none of the interpreter's caches.
+install(DIRECTORY python/qx44sim DESTINATION ${QX44_PYTHON_DIR} PATTERN __pycache__ EXCLUDE
+        PATTERN "*.pyc" EXCLUDE)
 set(QX44_DIST_INFO ${CMAKE_BINARY_DIR}/python/qx44sim-${PROJECT_VERSION}.dist-info)
 file(CONFIGURE OUTPUT ${QX44_DIST_INFO}/METADATA CONTENT "Metadata-Version: 2.1
 Name: qx44sim
