@@ -55,7 +55,7 @@ def twenty_tests(program: Path) -> tuple[float, str]:
         elapsed = time.monotonic() - began
     summary = (result.stdout.strip().splitlines() or ["no output"])[-1]
     if result.returncode != 0:
-        raise SystemExit(f"the 20 tests failed:\n{result.stdout}\n{result.stderr}")
+        raise SystemExit(f"the 20 tests failed:\n{result.stdout[-3000:]}\n{result.stderr[-2000:]}")
     return elapsed, summary
 
 
@@ -66,6 +66,7 @@ def describe(name: str, values: list[float]) -> str:
 
 def main() -> None:
     program = Path(sys.argv[1] if len(sys.argv) > 1 else ROOT / "build" / "src" / "ui" / "qx44sim")
+    program = program.resolve()
     rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 10
     ready, closed = starts(program, rounds)
     print(describe("Station() to ready (target < 500 ms)", ready))
