@@ -80,7 +80,7 @@ def test_a_control_token_is_sent_first(program):
 
 
 REFUSED = [
-    (lambda c: c.wait_regex("("), ControlError, "regex"),
+    (lambda c: c.wait_regex("("), ControlError, r"wait regex \( 5.000: bad pattern: missing \)"),
     (lambda c: c.wait("bogus"), ControlError, "wait for what"),
     (lambda c: c.key("nosuchkey"), ControlError, "no key named nosuchkey; try keys"),
     (lambda c: c.cell(80, 0), ControlError, "no such cell: the screen has 80 columns"),
