@@ -42,6 +42,12 @@ def test_a_missing_program_is_a_clear_error(tmp_path, monkeypatch):
     with pytest.raises(StationError, match="program given, /nonexistent/qx44sim, is not an "
                                            "executable file"):
         Station("/nonexistent/qx44sim")
+    (tmp_path / "bin").mkdir()
+    not_a_program = tmp_path / "bin" / "qx44sim"
+    not_a_program.write_bytes(b"\x7fELF garbage")
+    not_a_program.chmod(0o755)
+    with pytest.raises(StationError, match=r"cannot start .*qx44sim: \[Errno 8\] Exec format error"):
+        Station(not_a_program)
     monkeypatch.setenv("QX44SIM", str(tmp_path))
     with pytest.raises(StationError, match="named by QX44SIM"):
         Station()
