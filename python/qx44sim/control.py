@@ -182,7 +182,7 @@ class Control:
     def snap(self, path: str | os.PathLike[str]) -> Path:
         """Saves a PNG of what the window shows; the station writes it, so the path is made
         absolute here."""
-        target = Path(path).absolute()
+        target = Path(path).resolve()
         self.command(f"snap {target}")
         return target
 

@@ -103,14 +103,16 @@ class WaitResult:
 
 @dataclass(frozen=True)
 class PlayerInfo:
-    """The media player: shown or not, the item, what it does, zoom and volume."""
+    """The media player: shown or not, the item and the list's length, what it does ('playing',
+    'paused', 'stopped', 'scanning'), zoom in percent, volume, and whether it plays the local
+    browser's pick."""
 
     shown: bool = False
     title: str = ""
     index: int = 0
     count: int = 0
     state: str = "stopped"
-    zoom: float = 1.0
+    zoom: int = 100
     volume: int = 0
     local: bool = False
     reply: dict[str, Any] = field(default_factory=dict, repr=False)
@@ -118,13 +120,14 @@ class PlayerInfo:
 
 @dataclass(frozen=True)
 class StationState:
-    """Where the station is ('boot', 'setup' or 'terminal'), its ports and the host."""
+    """Where the station is ('boot', 'setup' or 'terminal'), its ports, the host and the player
+    (`host_port` and `player` are None before the terminal opens)."""
 
     phase: str
-    host_port: int = 0
-    control_port: int = 0
+    host_port: int | None = None
+    control_port: int | None = None
     host_connected: bool = False
-    player: dict[str, Any] = field(default_factory=dict)
+    player: dict[str, Any] | None = None
     reply: dict[str, Any] = field(default_factory=dict, repr=False)
 
 

@@ -93,9 +93,12 @@ class Station:
             command += list(args)
             self.command = command
             with open(self.stderr_path, "wb") as stderr:
-                self._process = subprocess.Popen(command, cwd=self.folder, env=env,
-                                                 stdin=subprocess.DEVNULL,
-                                                 stdout=subprocess.PIPE, stderr=stderr)
+                try:
+                    self._process = subprocess.Popen(command, cwd=self.folder, env=env,
+                                                     stdin=subprocess.DEVNULL,
+                                                     stdout=subprocess.PIPE, stderr=stderr)
+                except OSError as error:
+                    raise StationError(f"cannot start {self.program}: {error}") from error
         except BaseException:
             shutil.rmtree(self.folder, ignore_errors=True)
             raise

@@ -46,6 +46,9 @@ class StationMessage:
     values: bytes
     raw: bytes
 
+    def __repr__(self) -> str:
+        return f"StationMessage({self.name}: {self.raw.hex(' ').upper()})"
+
 
 @dataclass(frozen=True)
 class KeyEvent:
@@ -64,6 +67,9 @@ class KeyEvent:
     def __str__(self) -> str:
         prefix = ("E0 " if self.extended else "") + ("F0 " if self.release else "")
         return f"{'release' if self.release else 'press'} {prefix}{self.scan:02X}"
+
+    def __repr__(self) -> str:
+        return f"KeyEvent({self})"
 
 
 @dataclass(frozen=True)

@@ -39,19 +39,19 @@ bool ControlPortHost::Start() {
     return true;
 }
 
-void ControlPortHost::Follow(CQX44Flash& boot) {
+void ControlPortHost::Follow(CQX44Flash& boot, bool announce) {
     QObject::connect(&boot, &CQX44Flash::SetupEntered, &context_,
                      [this] { router_.SetPhase(ControlRouter::Phase::Setup); });
     QObject::connect(&boot, &CQX44Flash::TerminalOpened, &context_,
-                     [this, &boot] { TerminalOpened(boot); });
+                     [this, &boot, announce] { TerminalOpened(boot, announce); });
 }
 
-void ControlPortHost::TerminalOpened(CQX44Flash& boot) {
+void ControlPortHost::TerminalOpened(CQX44Flash& boot, bool announce) {
     CQX44SimDlg* terminal = boot.Terminal();
     router_.SetTerminal(&terminal->Control());
     router_.SetPhase(ControlRouter::Phase::Terminal);
     const CTCPIPListen& listener = terminal->Link().Listener();
-    if (!listener.IsListening()) {
+    if (!listener.IsListening() || (!server_ && !announce)) {
         return;
     }
     const std::string line =

@@ -14,7 +14,8 @@ class CQX44Flash;
 
 // The program's control port from its first moment, before the boot screen: the router that
 // follows the start (boot screen, setup page, terminal) and its server. Once the terminal listens
-// it prints the one ready line on stdout, so a parent learns the ports without polling.
+// it prints the one ready line on stdout when a control port or a host port was asked for, so a
+// parent that starts it on free ports learns them without polling.
 class ControlPortHost {
 public:
     // `port` from the command line (0: a free one) over Control/Port (0 there: no control port).
@@ -25,12 +26,13 @@ public:
 
     // False, logged, when the port is not a TCP port number or cannot be listened on.
     bool Start();
-    void Follow(CQX44Flash& boot);
+    // `announce`: print the ready line even without a control port (--port was given).
+    void Follow(CQX44Flash& boot, bool announce);
     // Sends the last replies and lets go of the terminal; before the terminal goes.
     void Stop();
 
 private:
-    void TerminalOpened(CQX44Flash& boot);
+    void TerminalOpened(CQX44Flash& boot, bool announce);
 
     QObject context_;
     QtUiThread ui_{&context_};
