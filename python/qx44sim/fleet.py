@@ -231,7 +231,11 @@ class Fleet:
         else:
             entries = [self._entry(station) for station in self._stations]
         self._board = FleetBoard(entries)
-        self._page = FleetPageServer(arguments.bind, arguments.page, self._board)
+        try:
+            self._page = FleetPageServer(arguments.bind, arguments.page, self._board)
+        except OSError as error:
+            raise StationError(f"cannot serve the page on {arguments.bind} port "
+                               f"{arguments.page}: {error.strerror or error}") from error
         threading.Thread(target=self._page.serve_forever, args=(_SERVE_POLL,), daemon=True,
                          name="fleet page").start()
         host = f"[{arguments.bind}]" if ":" in arguments.bind else arguments.bind
