@@ -155,9 +155,10 @@ private:
             const Utf8Decoder::Character character = Utf8Decoder::Next(text);
             text.remove_prefix(character.length);
             // A wide character covers two cells, its halves holding its high and low byte; in
-            // the last column only one cell is left for it.
-            if (character.code >= kFirstWideCode && character.code != kReplacement &&
-                character.code <= 0xFFFF && column + 1 < screen.columns) {
+            // the last column only one cell is left for it. A character no code shows by itself
+            // (U+FFFE) is the replacement character that stood for it, in one cell.
+            if (character.code >= kFirstWideCode && CodeOf(character.code) == character.code &&
+                column + 1 < screen.columns) {
                 cell(column++) = {.code = static_cast<std::uint16_t>(character.code >> 8),
                                   .half = HalfMarker::First};
                 cell(column++) = {.code = static_cast<std::uint16_t>(character.code & 0xFF),
