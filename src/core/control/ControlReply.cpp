@@ -108,6 +108,10 @@ std::string ControlReply::ToLine() const {
     return line;
 }
 
+std::string ControlReply::Fields() const {
+    return "{" + (body_.empty() ? std::string() : body_.substr(1)) + "}";
+}
+
 std::string ControlReply::Quote(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 2);

@@ -32,16 +32,20 @@ public:
                         IHostTrace& trace = IHostTrace::None());
     ~CQX44Flash() override;
 
-    // Shows the page and starts the boot delay.
+    // Shows the page and starts the boot delay; a quick start opens the terminal at once.
     void Start();
-    // The terminal's control port, instead of the settings' (--control).
-    void SetControlPort(std::optional<int> port) { controlPort_ = port; }
+    // Leaves out the boot screen's three seconds: a test convenience, not what a station does.
+    void SetQuickStart(bool quick) { quickStart_ = quick; }
+    // The terminal's host port, instead of the settings' (--port; 0: a free one).
+    void SetHostPort(std::optional<std::uint16_t> port) { hostPort_ = port; }
 
     // The texts as shown, by their ids; for the checks of those who look at the page.
     QString TextOf(int id) const;
     CQX44SimDlg* Terminal() const { return terminal_.get(); }
 
 signals:
+    // Del or Down arrow opened the setup page.
+    void SetupEntered();
     // The terminal has opened and initialised.
     void TerminalOpened();
 
@@ -68,7 +72,8 @@ private:
     QTimer bootDelay_;
     QTimer hideDelay_;
     std::unique_ptr<CQX44SimDlg> terminal_;
-    std::optional<int> controlPort_;
+    bool quickStart_ = false;
+    std::optional<std::uint16_t> hostPort_;
 };
 
 } // namespace qx44

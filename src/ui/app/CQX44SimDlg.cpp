@@ -1,6 +1,5 @@
 #include "ui/app/CQX44SimDlg.h"
 
-#include "core/common/Log.h"
 #include "core/settings/CQX44Setting.h"
 
 #include <QCloseEvent>
@@ -13,7 +12,7 @@
 
 namespace qx44 {
 
-CQX44SimDlg::CQX44SimDlg(QWidget* parent, IHostTrace& trace)
+CQX44SimDlg::CQX44SimDlg(QWidget* parent, IHostTrace& trace, std::optional<std::uint16_t> hostPort)
     : QWidget(parent), statusLineShown_(CQX44Setting().GetStatusLn()),
       station_(StationConfig{.ui = ui_,
                              .beeper = beeper_,
@@ -24,6 +23,7 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent, IHostTrace& trace)
                              .preparedComPorts = kSetupComPorts,
                              .mediaEngine = &engine_,
                              .playerView = &playerWindow_,
+                             .hostPort = hostPort,
                              .trace = trace}),
       textView_(station_.TextScreen(), messageBox_, this),
       statusView_(station_.StatusLine(), messageBox_, this), keyboard_(*station_.Terminal()) {
@@ -50,8 +50,6 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent, IHostTrace& trace)
 }
 
 CQX44SimDlg::~CQX44SimDlg() {
-    // Control clients' last replies go out before the station they ask about goes.
-    controlServer_.reset();
     // The notifier must go before the listening socket it watches; the receive thread before
     // the views it draws on.
     acceptNotifier_.reset();
@@ -68,26 +66,7 @@ void CQX44SimDlg::Initialise() {
     timer2_.start(kTimer2Ms);
     station_.LoadSettings();
     localFolder_ = CQX44Setting().GetFolder();
-    StartControlPort();
     setFocus();
-}
-
-void CQX44SimDlg::StartControlPort() {
-    const CQX44Setting settings;
-    const int port = controlPort_.value_or(settings.ReadInt("Control", "Port", 0));
-    if (port == 0) {
-        return;
-    }
-    if (port < 0 || port > 0xFFFF) {
-        Log::Error(LogArea::Host, "cannot listen for control clients: port " +
-                                      std::to_string(port) + " is not a TCP port number");
-        return;
-    }
-    controlServer_ = std::make_unique<ControlServer>(station_.Control(), ui_,
-                                                     settings.ReadString("Control", "Token", ""));
-    if (!controlServer_->Start(static_cast<std::uint16_t>(port))) {
-        controlServer_.reset();
-    }
 }
 
 bool CQX44SimDlg::StartListening() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/control/ControlServer.h"
 #include "core/station/Station.h"
 #include "platform/AlsaBeeper.h"
 #include "platform/PseudoTerminalFactory.h"
@@ -38,15 +37,15 @@ public:
     static constexpr int kShownWaitMs = 1000;
     static constexpr int kSetupComPorts = 8;
 
-    // `trace` hears every byte of every host session (`--trace`).
-    explicit CQX44SimDlg(QWidget* parent = nullptr, IHostTrace& trace = IHostTrace::None());
+    // `trace` hears every byte of every host session (`--trace`); `hostPort` is the port hosts
+    // connect to instead of Net/PortNum's (0: a free one).
+    explicit CQX44SimDlg(QWidget* parent = nullptr, IHostTrace& trace = IHostTrace::None(),
+                         std::optional<std::uint16_t> hostPort = std::nullopt);
     ~CQX44SimDlg() override;
 
     // Once the window is placed: listener, timers, start tone, information screen, settings.
     void Initialise();
-    // The control port's port instead of Control/Port's; call before Initialise.
-    void SetControlPort(int port) { controlPort_ = port; }
-    // Where the program adds control commands of its own (the devices').
+    // The control port's commands on this station, which the program's control port serves.
     ControlCommands& Control() { return station_.Control(); }
 
     const CConsoleWin& TextScreen() const { return station_.TextScreen(); }
@@ -77,7 +76,6 @@ protected:
 
 private:
     bool StartListening();
-    void StartControlPort();
     void PaintStatusLineNow();
     void LayOutScreens();
     void OnTimer1() { station_.OnTimer1(); }
@@ -116,8 +114,6 @@ private:
     // Kept until the next one opens; it uses the station's key-state table, so it goes first.
     std::unique_ptr<CLocalVideoDlg> localBrowser_;
     QtControlStation controlStation_{*this};
-    std::optional<int> controlPort_;
-    std::unique_ptr<ControlServer> controlServer_;
 };
 
 } // namespace qx44

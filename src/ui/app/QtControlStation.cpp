@@ -30,8 +30,7 @@ std::string QtControlStation::SavePicture(const std::string& path) {
     return {};
 }
 
-void QtControlStation::Shutdown() {
-    // As SIGTERM does, after this command's reply is on its way.
+void QtControlStation::EndProgram() {
     QMetaObject::invokeMethod(
         qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }

@@ -17,7 +17,9 @@ public:
 
     void InjectKey(const NamedKey& key, bool down);
     std::string SavePicture(const std::string& path);
-    void Shutdown();
+    void Shutdown() { EndProgram(); }
+    // As SIGTERM does, once the reply in hand is on its way.
+    static void EndProgram();
 
 private:
     QWidget& window_;

@@ -64,8 +64,17 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption headless("headless",
                                       "Run with no display: the screens render off screen.");
     const QCommandLineOption control(
-        "control", "Serve the control port on PORT (127.0.0.1 and ::1 only; 0: off).", "PORT");
-    parser.addOptions({help, version, verbose, windowed, settings, headless, control});
+        "control",
+        "Serve the control port on PORT (127.0.0.1 and ::1 only; 0: a free port), open from the "
+        "program's start.",
+        "PORT");
+    const QCommandLineOption port(
+        "port", "Listen for hosts on PORT instead of Net/PortNum (0: a free port).", "PORT");
+    const QCommandLineOption quickStart(
+        "quick-start", "Open the terminal at once, without the boot screen's three seconds (for "
+                       "tests: a station always shows its boot screen).");
+    parser.addOptions(
+        {help, version, verbose, windowed, settings, headless, control, port, quickStart});
     // The host developer's tools: a decoded trace of every session, and its replay.
     const QCommandLineOption trace(
         "trace", "Write a decoded trace of every host session to FILE (- for stderr).", "FILE");
@@ -126,15 +135,24 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    std::optional<int> controlPort;
-    if (parser.isSet(control)) {
-        bool isNumber = false;
-        controlPort = parser.value(control).toInt(&isNumber);
-        if (!isNumber || *controlPort < 0 || *controlPort > 0xFFFF) {
-            Print(stderr, "qx44sim: --control needs a TCP port number, not " +
-                              parser.value(control) + "\n");
-            return 2;
+    // A TCP port number option, or nothing when it is not given; false when it is malformed.
+    const auto portOption = [&parser](const QCommandLineOption& option, std::optional<int>& value) {
+        if (!parser.isSet(option)) {
+            return true;
         }
+        bool isNumber = false;
+        value = parser.value(option).toInt(&isNumber);
+        if (!isNumber || *value < 0 || *value > 0xFFFF) {
+            Print(stderr, "qx44sim: --" + option.names().constFirst() +
+                              " needs a TCP port number, not " + parser.value(option) + "\n");
+            return false;
+        }
+        return true;
+    };
+    std::optional<int> controlPort;
+    std::optional<int> hostPort;
+    if (!portOption(control, controlPort) || !portOption(port, hostPort)) {
+        return 2;
     }
     // The platform is chosen before the application exists, and it overrides the environment.
     if (parser.isSet(headless)) {
@@ -195,6 +213,10 @@ int main(int argc, char* argv[]) {
     qx44::CQX44SimApp::Options options;
     options.windowed = parser.isSet(windowed);
     options.controlPort = controlPort;
+    if (hostPort) {
+        options.hostPort = static_cast<std::uint16_t>(*hostPort);
+    }
+    options.quickStart = parser.isSet(quickStart);
     options.trace = traceWriter.get();
     if (parser.isSet(settings)) {
         options.settingsFile = parser.value(settings).toStdString();
