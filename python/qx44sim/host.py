@@ -6,7 +6,6 @@ from __future__ import annotations
 import os
 import socket
 import time
-from pathlib import Path
 from types import TracebackType
 from typing import Any, Callable, Sequence, TypeVar
 
@@ -70,9 +69,8 @@ class Host:
             raise HostError(f"sending to the station failed: {error}") from error
 
     def picture(self, column: int, row: int, bitmap: bytes | str | os.PathLike[str]) -> bytes:
-        """Sends a BMP picture, given as bytes or as a file's path, to be drawn at a cell."""
-        if isinstance(bitmap, (str, os.PathLike)):
-            bitmap = Path(bitmap).read_bytes()
+        """Sends a BMP picture, given as bytes or as a file's path, to be drawn at a cell
+        (row 255: on the status line)."""
         return self.send("picture", column, row, bitmap)
 
     # Queries: each sends its command and waits for its reply.
