@@ -3,7 +3,8 @@
 Run: python3 -m pytest -p qx44sim.pytest_plugin --qx44sim build/src/ui/qx44sim \\
          examples/test_menu_host.py
 (with the Debian package installed the plugin loads by itself and qx44sim is on PATH).
-MENU_HOST=FILE tests another copy of the menu host.
+MENU_HOST=FILE tests another copy of the menu host. Every test gets a fresh station (the
+plugin's default scope), so no test sees another's choice or receipts.
 """
 
 import os

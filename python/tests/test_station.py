@@ -2,12 +2,13 @@
 program, one that ends early or never gets ready, refused control commands, waits that run out."""
 
 import os
+import socket
 import tempfile
 from pathlib import Path
 
 import pytest
 
-from qx44sim import Control, ControlError, ControlTimeout, Station, StationError
+from qx44sim import Control, ControlError, ControlTimeout, Host, HostError, Station, StationError
 from qx44sim.control import quote
 
 
@@ -142,3 +143,15 @@ def test_snapshot_is_a_png(station, tmp_path):
     assert station.snap(relative) == (tmp_path / "shot.png").resolve()
     assert (tmp_path / "shot.png").read_bytes()[:4] == b"\x89PNG"
 
+
+
+def test_a_control_port_that_never_answers_times_out_and_a_closed_port_is_an_error():
+    with socket.create_server(("127.0.0.1", 0)) as silent:
+        port = silent.getsockname()[1]
+        with Control(port, timeout=0.3) as control, \
+                pytest.raises(ControlTimeout, match=r"host: no reply within 0.3 s"):
+            control.host()
+    with pytest.raises(ControlError, match=f"cannot reach the control port 127.0.0.1:{port}"):
+        Control(port)
+    with pytest.raises(HostError, match=f"cannot connect a host to 127.0.0.1:{port}"):
+        Host(port)
