@@ -1,13 +1,17 @@
 #include "Version.h"
 #include "core/common/Log.h"
 #include "core/settings/CQX44Setting.h"
+#include "core/trace/ReplaySuite.h"
 #include "core/trace/TraceReplay.h"
 #include "core/trace/TraceWriter.h"
 #include "ui/app/CQX44SimApp.h"
 #include "ui/app/QtLogSink.h"
+#include "ui/app/StationFonts.h"
+#include "ui/screen/ReplayPictures.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QGuiApplication>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -78,11 +82,13 @@ int main(int argc, char* argv[]) {
         "replay",
         QString("Play a trace's host messages into a fresh station without a display, compare its "
                 "replies and end: status %1 when all match, %2 when not, %3 when the replay "
-                "cannot run (a file it cannot read or write).")
+                "cannot run (a file it cannot read or write). PATH is a trace, a case folder "
+                "(host.trace, and expected.txt to compare the screens with) or a folder of case "
+                "folders; more PATHs may follow.")
             .arg(qx44::TraceReplay::kMatches)
             .arg(qx44::TraceReplay::kDiffers)
             .arg(qx44::TraceReplay::kCannotRun),
-        "TRACE");
+        "PATH");
     const QCommandLineOption speed("speed",
                                    "Replay at the recorded timing (1), FACTOR times faster, or as "
                                    "fast as possible (0, the default).",
@@ -91,7 +97,15 @@ int main(int argc, char* argv[]) {
         "expect-screen", "After the replay, compare the screens with the dump in FILE.", "FILE");
     const QCommandLineOption dumpScreen(
         "dump-screen", "After the replay, write the screens' dump to FILE.", "FILE");
-    parser.addOptions({trace, replay, speed, expectScreen, dumpScreen});
+    const QCommandLineOption junit("junit", "After the replay, write a JUnit XML report to FILE.",
+                                   "FILE");
+    const QCommandLineOption artifacts(
+        "artifacts",
+        "For each case whose screens differ, draw DIR/CASE/expected.png, actual.png and diff.png.",
+        "DIR");
+    parser.addOptions({trace, replay, speed, expectScreen, dumpScreen, junit, artifacts});
+    parser.addPositionalArgument("PATH", "With --replay: more traces or case folders.",
+                                 "[PATH...]");
     // A first look before the application object exists: --version and --help need no display.
     // Qt's own options (-platform ...) are only known once the application has taken them out.
     QStringList arguments;
@@ -112,7 +126,8 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    for (const QCommandLineOption* replayOnly : {&speed, &expectScreen, &dumpScreen}) {
+    for (const QCommandLineOption* replayOnly :
+         {&speed, &expectScreen, &dumpScreen, &junit, &artifacts}) {
         if (parser.isSet(*replayOnly) && !parser.isSet(replay)) {
             Print(stderr, "qx44sim: --" + replayOnly->names().constFirst() +
                               " needs --replay\nTry 'qx44sim --help'.\n");
@@ -148,16 +163,29 @@ int main(int argc, char* argv[]) {
     }
     if (parser.isSet(replay)) {
         bool speedOk = false;
-        const qx44::TraceReplay::Options replayOptions{
-            .tracePath = parser.value(replay).toStdString(),
+        qx44::ReplaySuite::Options replayOptions{
             .speed = parser.value(speed).toDouble(&speedOk),
             .expectScreenPath = parser.value(expectScreen).toStdString(),
-            .dumpScreenPath = parser.value(dumpScreen).toStdString()};
+            .dumpScreenPath = parser.value(dumpScreen).toStdString(),
+            .junitPath = parser.value(junit).toStdString(),
+            .artifactsPath = parser.value(artifacts).toStdString()};
         if (!speedOk || replayOptions.speed < 0) {
             Print(stderr, "qx44sim: --speed takes a factor of 0 or more\n");
             return 2;
         }
-        return qx44::TraceReplay::Run(replayOptions, std::cout);
+        for (const QString& path : parser.values(replay) + parser.positionalArguments()) {
+            replayOptions.inputs.push_back(path.toStdString());
+        }
+        // Pictures need fonts, so an application object; the replay still uses no display.
+        std::optional<QGuiApplication> pictureApp;
+        std::optional<qx44::ReplayPictures> pictures;
+        if (!replayOptions.artifactsPath.empty()) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            pictureApp.emplace(argc, argv);
+            qx44::InstallStationFonts();
+            replayOptions.pictures = &pictures.emplace();
+        }
+        return qx44::ReplaySuite::Run(replayOptions, std::cout);
     }
     std::unique_ptr<qx44::TraceWriter> traceWriter;
     if (parser.isSet(trace)) {
