@@ -7,10 +7,10 @@ import os
 import socket
 import time
 from types import TracebackType
-from typing import Any, Callable, Sequence, TypeVar
+from typing import Any, Callable, TypeVar
 
 from .errors import HostError, HostTimeout
-from .host_commands import HOST_COMMANDS, encode
+from .host_commands import encode
 from .station_messages import Event, KeyEvent, MouseEvent, StationMessage, StationStream
 
 DEFAULT_TIMEOUT = 5.0
@@ -202,8 +202,3 @@ class Host:
             raise HostError("the station closed the host connection")
         self._inbox += self._stream.feed(data)
         return True
-
-    @staticmethod
-    def commands() -> Sequence[str]:
-        """The names `send` takes."""
-        return [command.name for command in HOST_COMMANDS]

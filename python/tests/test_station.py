@@ -81,6 +81,7 @@ def test_a_killed_station_is_still_cleaned_up(program):
 def test_a_control_token_is_sent_first(program):
     with Station(program, settings={"Control": {"Token": "s3cret"}}) as station:
         assert station.control.host().bytes_in == 0
+        Control(station.control_port, token="s3cret").quit()
         with Control(station.control_port) as stranger, \
                 pytest.raises(ControlError, match="auth TOKEN must come first"):
             stranger.host()
