@@ -13,8 +13,8 @@ from .errors import HostError, HostTimeout
 from .host_commands import encode
 from .station_messages import Event, KeyEvent, MouseEvent, StationMessage, StationStream
 
+# The station paces what it sends (256 bytes per 200 ms), so a reply may take a second or more.
 DEFAULT_TIMEOUT = 5.0
-# The station sends at most 1280 bytes a second in 200 ms steps, so replies take a while.
 _RECV_SIZE = 4096
 
 E = TypeVar("E", StationMessage, KeyEvent, MouseEvent)

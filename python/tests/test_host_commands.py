@@ -164,3 +164,10 @@ def test_play_list_shows_the_player_until_its_exit_key(station, host):
     station.control.key("esc")
     host.wait_media_exit()
     assert station.control.player().shown is False
+
+
+def test_raw_bytes_go_through_the_framing_as_they_are(station, host):
+    # The protocol's worked example: stray bytes, a message with a wrong end, an ignored code.
+    host.send_raw(bytes.fromhex("41 42 02 01 10 05 04 02 01 20 03"))
+    assert host.identity() == 0x10
+    assert host.pending() == []
