@@ -233,18 +233,19 @@ class Station:
             return
         if self._host is not None:
             self._host.close()
-        if self.running and self._control is None:
+        control = self._control
+        if control is None and self.running:
             try:
-                self.control
+                control = self.control
             except ControlError:
-                pass
-        if self._control is not None:
+                control = None
+        if control is not None:
             if self.running:
                 try:
-                    self._control.shutdown()
+                    control.shutdown()
                 except ControlError:
                     pass
-            self._control.close()
+            control.close()
         try:
             self._process.wait(_SHUTDOWN_WAIT)
         except subprocess.TimeoutExpired:
