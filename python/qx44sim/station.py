@@ -112,6 +112,9 @@ class Station:
         self.host_port = int(ready["hostPort"])
         self.control_port = int(ready["controlPort"])
         self.pid = int(ready.get("pid", self._process.pid))
+        # The web view's port, when the program serves one (--http in `args`).
+        http_port = ready.get("httpPort")
+        self.http_port = None if http_port is None else int(http_port)
         self.ready = ready
 
     def __enter__(self) -> Station:

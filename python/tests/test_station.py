@@ -65,7 +65,7 @@ def test_a_station_lives_in_its_own_folder_and_leaves_nothing(program):
         assert "DevName=Bench 4" in text and "Beeping" not in text and "COM3=printer" in text
         state = station.control.state()
         assert (state.phase, state.host_port) == ("terminal", station.host_port)
-        assert station.ready["pid"] == station.pid
+        assert station.ready["pid"] == station.pid and station.http_port is None
     assert not station.running and station.returncode == 0
     assert not folder.exists()
     station.close()
