@@ -70,8 +70,9 @@ class MenuHost:
 
     def choose(self, index: int | None) -> None:
         previous, self.chosen = self.chosen, index
-        for redraw in {previous, index} - {None}:
-            self.draw_item(redraw)
+        for redraw in {previous, index}:
+            if redraw is not None:
+                self.draw_item(redraw)
         self.message(f"Selected: {ITEMS[index][0]}" if index is not None else "")
 
     def print_receipt(self) -> None:

@@ -1,9 +1,11 @@
 """Tests of examples/menu_host.py against a real station, through the qx44sim pytest plugin.
 
-Run: python3 -m pytest -p qx44sim.pytest_plugin --qx44sim build/src/ui/qx44sim \\
-         examples/test_menu_host.py
-(with the Debian package installed the plugin loads by itself and qx44sim is on PATH).
-MENU_HOST=FILE tests another copy of the menu host.
+Run from the repository, after scripts/build.sh:
+    PYTHONPATH=python /usr/bin/python3 -m pytest -p qx44sim.pytest_plugin
+        --qx44sim build/src/ui/qx44sim examples/test_menu_host.py
+With the Debian package installed, `python3 -m pytest examples/test_menu_host.py` is enough.
+MENU_HOST=FILE tests another copy of the menu host. Every test gets a fresh station (the
+plugin's default scope), so no test sees another's choice or receipts.
 """
 
 import os

@@ -6,8 +6,10 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config ccache
     qt6-base-dev libx11-dev libasound2-dev libmpv-dev
-    libgtest-dev libgmock-dev googletest libbenchmark-dev python3 python3-pytest
+    libgtest-dev libgmock-dev googletest libbenchmark-dev
     fonts-liberation fonts-wqy-microhei
+    libre2-dev qt6-httpserver-dev qt6-websockets-dev
+    python3 python3-pytest chromium chromium-driver python3-selenium
 )
 if [ "${1:-}" = "fuzz" ]; then
     packages+=(clang libclang-rt-dev)

@@ -85,8 +85,10 @@ class Control:
             raise ControlError(line, "the station closed the control connection")
         try:
             reply = json.loads(answer)
-        except json.JSONDecodeError as error:
-            raise ControlError(line, f"the reply is not JSON: {answer[:200]!r}") from error
+        except json.JSONDecodeError:
+            reply = None
+        if not isinstance(reply, dict):
+            raise ControlError(line, f"the reply is not a JSON object: {answer[:200]!r}")
         if not reply.get("ok"):
             message = str(reply.get("error", reply))
             raise (ControlTimeout if message == "timeout" else ControlError)(line, message)

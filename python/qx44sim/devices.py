@@ -51,8 +51,9 @@ class Printer:
 
     def wait_receipt(self, count: int = 1, timeout: float = DEFAULT_WAIT) -> list[str]:
         """Until the printer holds at least `count` finished receipts; returns them all."""
-        return poll(self.report, lambda report: len(report.receipts) >= count, timeout,
-                    f"{count} receipt(s) on the printer").receipts
+        def enough(report: PrinterReport) -> bool:
+            return len(report.receipts) >= count
+        return poll(self.report, enough, timeout, f"{count} receipt(s) on the printer").receipts
 
 
 class SerialPort:
@@ -76,5 +77,6 @@ class SerialPort:
 
     def wait_written(self, data: bytes, timeout: float = DEFAULT_WAIT) -> bytes:
         """Until the bytes written to the port contain `data`; returns all of them."""
-        return poll(self.written, lambda written: data in written, timeout,
-                    f"{data!r} written to COM{self.port}")
+        def holds(written: bytes) -> bool:
+            return data in written
+        return poll(self.written, holds, timeout, f"{data!r} written to COM{self.port}")

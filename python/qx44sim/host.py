@@ -6,16 +6,15 @@ from __future__ import annotations
 import os
 import socket
 import time
-from pathlib import Path
 from types import TracebackType
-from typing import Any, Callable, Sequence, TypeVar
+from typing import Any, Callable, TypeVar
 
 from .errors import HostError, HostTimeout
-from .host_commands import HOST_COMMANDS, encode
+from .host_commands import encode
 from .station_messages import Event, KeyEvent, MouseEvent, StationMessage, StationStream
 
+# The station paces what it sends (256 bytes per 200 ms), so a reply may take a second or more.
 DEFAULT_TIMEOUT = 5.0
-# The station sends at most 1280 bytes a second in 200 ms steps, so replies take a while.
 _RECV_SIZE = 4096
 
 E = TypeVar("E", StationMessage, KeyEvent, MouseEvent)
@@ -70,9 +69,8 @@ class Host:
             raise HostError(f"sending to the station failed: {error}") from error
 
     def picture(self, column: int, row: int, bitmap: bytes | str | os.PathLike[str]) -> bytes:
-        """Sends a BMP picture, given as bytes or as a file's path, to be drawn at a cell."""
-        if isinstance(bitmap, (str, os.PathLike)):
-            bitmap = Path(bitmap).read_bytes()
+        """Sends a BMP picture, given as bytes or as a file's path, to be drawn at a cell
+        (row 255: on the status line)."""
         return self.send("picture", column, row, bitmap)
 
     # Queries: each sends its command and waits for its reply.
@@ -204,8 +202,3 @@ class Host:
             raise HostError("the station closed the host connection")
         self._inbox += self._stream.feed(data)
         return True
-
-    @staticmethod
-    def commands() -> Sequence[str]:
-        """The names `send` takes."""
-        return [command.name for command in HOST_COMMANDS]

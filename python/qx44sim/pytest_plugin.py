@@ -66,7 +66,7 @@ def _snapshot_name(nodeid: str) -> str:
     return re.sub(r"[^A-Za-z0-9_.-]+", "_", nodeid).strip("_")[:150] + ".png"
 
 
-@pytest.hookimpl(hookwrapper=True)
+@pytest.hookimpl(hookwrapper=True)  # type: ignore[misc]
 def pytest_runtest_makereport(item: pytest.Item, call: pytest.CallInfo[None]) -> Generator[
         None, Any, None]:
     """Adds the station's screen to a failed test's report and saves its snapshot."""

@@ -17,7 +17,7 @@ def _snake(name: str) -> str:
 def from_reply(kind: type[R], reply: dict[str, Any]) -> R:
     """A record of `kind` from a JSON reply: camelCase keys go to snake_case fields; keys the
     record does not name stay in its `reply`."""
-    names = {f.name for f in dataclasses.fields(kind)}  # type: ignore[arg-type]
+    names = {f.name for f in dataclasses.fields(kind)}
     values = {_snake(key): value for key, value in reply.items() if _snake(key) in names}
     return kind(**values, reply=reply)  # type: ignore[call-arg]
 

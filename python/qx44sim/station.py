@@ -112,6 +112,9 @@ class Station:
         self.host_port = int(ready["hostPort"])
         self.control_port = int(ready["controlPort"])
         self.pid = int(ready.get("pid", self._process.pid))
+        # The web view's port, when the program serves one (--http in `args`).
+        http_port = ready.get("httpPort")
+        self.http_port = None if http_port is None else int(http_port)
         self.ready = ready
 
     def __enter__(self) -> Station:
@@ -233,18 +236,19 @@ class Station:
             return
         if self._host is not None:
             self._host.close()
-        if self.running and self._control is None:
+        control = self._control
+        if control is None and self.running:
             try:
-                self.control
+                control = self.control
             except ControlError:
-                pass
-        if self._control is not None:
+                control = None
+        if control is not None:
             if self.running:
                 try:
-                    self._control.shutdown()
+                    control.shutdown()
                 except ControlError:
                     pass
-            self._control.close()
+            control.close()
         try:
             self._process.wait(_SHUTDOWN_WAIT)
         except subprocess.TimeoutExpired:

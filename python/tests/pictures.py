@@ -19,7 +19,8 @@ def png_pixel(path: Path, x: int, y: int) -> tuple[int, int, int]:
     """The RGB colour at (x, y) of an 8-bit RGB or RGBA PNG without interlacing, as Qt saves."""
     data = path.read_bytes()
     assert data[:8] == b"\x89PNG\r\n\x1a\n", f"{path} is not a PNG"
-    chunks, at = {}, 8
+    chunks: dict[bytes, bytes] = {}
+    at = 8
     idat = b""
     while at < len(data):
         length, kind = struct.unpack(">I4s", data[at:at + 8])

@@ -153,3 +153,21 @@ def test_encoded_bytes_match_the_protocol_examples():
     assert encode("play", entries=["a.avi", exit_keys(145)]).hex(" ") == (
         "02 01 40 00 00 00 00 00 61 2e 61 76 69 0d 0a 31 34 35 30 30 30 0d 03")
     assert encode("identity", address=7) == bytes.fromhex("02 07 11 03")
+
+
+@pytest.mark.qx44sim(settings={"Video": {"TestSources": 1}})
+def test_play_list_shows_the_player_until_its_exit_key(station, host):
+    host.send("play", entries=["av://lavfi:testsrc=duration=30:size=320x240", exit_keys(145)])
+    player = poll(station.control.player, lambda p: p.shown and p.state == "playing", 10,
+                  "the player playing")
+    assert player.count == 2 and station.control.screen().player_covers
+    station.control.key("esc")
+    host.wait_media_exit()
+    assert station.control.player().shown is False
+
+
+def test_raw_bytes_go_through_the_framing_as_they_are(station, host):
+    # The protocol's worked example: stray bytes, a message with a wrong end, an ignored code.
+    host.send_raw(bytes.fromhex("41 42 02 01 10 05 04 02 01 20 03"))
+    assert host.identity() == 0x10
+    assert host.pending() == []

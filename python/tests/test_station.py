@@ -2,12 +2,13 @@
 program, one that ends early or never gets ready, refused control commands, waits that run out."""
 
 import os
+import socket
 import tempfile
 from pathlib import Path
 
 import pytest
 
-from qx44sim import Control, ControlError, ControlTimeout, Station, StationError
+from qx44sim import Control, ControlError, ControlTimeout, Host, HostError, Station, StationError
 from qx44sim.control import quote
 
 
@@ -64,7 +65,7 @@ def test_a_station_lives_in_its_own_folder_and_leaves_nothing(program):
         assert "DevName=Bench 4" in text and "Beeping" not in text and "COM3=printer" in text
         state = station.control.state()
         assert (state.phase, state.host_port) == ("terminal", station.host_port)
-        assert station.ready["pid"] == station.pid
+        assert station.ready["pid"] == station.pid and station.http_port is None
     assert not station.running and station.returncode == 0
     assert not folder.exists()
     station.close()
@@ -80,6 +81,7 @@ def test_a_killed_station_is_still_cleaned_up(program):
 def test_a_control_token_is_sent_first(program):
     with Station(program, settings={"Control": {"Token": "s3cret"}}) as station:
         assert station.control.host().bytes_in == 0
+        Control(station.control_port, token="s3cret").quit()
         with Control(station.control_port) as stranger, \
                 pytest.raises(ControlError, match="auth TOKEN must come first"):
             stranger.host()
@@ -142,3 +144,15 @@ def test_snapshot_is_a_png(station, tmp_path):
     assert station.snap(relative) == (tmp_path / "shot.png").resolve()
     assert (tmp_path / "shot.png").read_bytes()[:4] == b"\x89PNG"
 
+
+
+def test_a_control_port_that_never_answers_times_out_and_a_closed_port_is_an_error():
+    with socket.create_server(("127.0.0.1", 0)) as silent:
+        port = silent.getsockname()[1]
+        with Control(port, timeout=0.3) as control, \
+                pytest.raises(ControlTimeout, match=r"host: no reply within 0.3 s"):
+            control.host()
+    with pytest.raises(ControlError, match=f"cannot reach the control port 127.0.0.1:{port}"):
+        Control(port)
+    with pytest.raises(HostError, match=f"cannot connect a host to 127.0.0.1:{port}"):
+        Host(port)

@@ -102,3 +102,14 @@ def test_the_parser_cuts_streams_split_anywhere(stream, expected, piece):
 def test_the_parser_names_what_is_wrong_with_a_stream(stream, message):
     with pytest.raises(HostError, match=message):
         StationStream().feed(bytes.fromhex(stream))
+
+
+def test_queries_answer_even_after_the_host_closed_its_sending_side(station, host):
+    assert (host.identity(), host.status(), host.status2()) == (0x10, 0x01, b"\x00\x00")
+    host.send("com1", data="X")
+    host.send("identity")
+    host.close_sending()
+    host.wait_written()
+    assert host.expect("identity").values == b"\x10"
+    with pytest.raises(HostError, match="closed the host connection"):
+        host.read(timeout=5)
