@@ -150,6 +150,9 @@ void CQX44Flash::OpenTerminal() {
     if (controlPort_) {
         terminal_->SetControlPort(*controlPort_);
     }
+    if (httpPort_) {
+        terminal_->SetHttpPort(*httpPort_);
+    }
     terminal_->Initialise();
     emit TerminalOpened();
 }

@@ -36,6 +36,8 @@ public:
     void Start();
     // The terminal's control port, instead of the settings' (--control).
     void SetControlPort(std::optional<int> port) { controlPort_ = port; }
+    // The terminal's web server port, instead of the settings' (--http).
+    void SetHttpPort(std::optional<int> port) { httpPort_ = port; }
 
     // The texts as shown, by their ids; for the checks of those who look at the page.
     QString TextOf(int id) const;
@@ -69,6 +71,7 @@ private:
     QTimer hideDelay_;
     std::unique_ptr<CQX44SimDlg> terminal_;
     std::optional<int> controlPort_;
+    std::optional<int> httpPort_;
 };
 
 } // namespace qx44

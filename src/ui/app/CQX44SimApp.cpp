@@ -45,6 +45,7 @@ int CQX44SimApp::Run(const Options& options) {
         CQX44Flash boot(options.windowed, nullptr,
                         options.trace != nullptr ? *options.trace : IHostTrace::None());
         boot.SetControlPort(options.controlPort);
+        boot.SetHttpPort(options.httpPort);
         boot.Start();
         status = QApplication::exec();
     }

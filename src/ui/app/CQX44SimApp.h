@@ -20,6 +20,8 @@ public:
         std::string settingsFile;
         // --control PORT, over the settings' Control/Port.
         std::optional<int> controlPort;
+        // --http PORT, over the settings' Http/Port.
+        std::optional<int> httpPort;
         // Where every host session is traced (`--trace`); none when null.
         IHostTrace* trace = nullptr;
     };

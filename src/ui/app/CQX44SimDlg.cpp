@@ -52,6 +52,7 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent, IHostTrace& trace)
 CQX44SimDlg::~CQX44SimDlg() {
     // Control clients' last replies go out before the station they ask about goes.
     controlServer_.reset();
+    httpServer_.reset();
     // The notifier must go before the listening socket it watches; the receive thread before
     // the views it draws on.
     acceptNotifier_.reset();
@@ -69,6 +70,7 @@ void CQX44SimDlg::Initialise() {
     station_.LoadSettings();
     localFolder_ = CQX44Setting().GetFolder();
     StartControlPort();
+    StartHttpServer();
     setFocus();
 }
 
@@ -87,6 +89,33 @@ void CQX44SimDlg::StartControlPort() {
                                                      settings.ReadString("Control", "Token", ""));
     if (!controlServer_->Start(static_cast<std::uint16_t>(port))) {
         controlServer_.reset();
+    }
+}
+
+void CQX44SimDlg::StartHttpServer() {
+    const CQX44Setting settings;
+    const std::string configured = settings.ReadString("Http", "Port", "");
+    if (!httpPort_ && configured.empty()) {
+        return;
+    }
+    const int port = httpPort_.value_or(settings.ReadInt("Http", "Port", -1));
+    if (port < 0 || port > 0xFFFF) {
+        Log::Error(LogArea::Host, "cannot serve the web view: Http/Port=" + configured +
+                                      " is not a TCP port number");
+        return;
+    }
+    httpServer_ = std::make_unique<HttpServer>(
+        HttpServer::Station{[this](std::string_view line) { return station_.Control().Run(line); },
+                            [this] { return controlStation_.Picture(); }},
+        settings.ReadString("Control", "Token", ""));
+    if (!httpServer_->Start(static_cast<std::uint16_t>(port),
+                            settings.ReadString("Http", "Bind", ""))) {
+        httpServer_.reset();
+        return;
+    }
+    for (ScreenView* view : {&textView_, static_cast<ScreenView*>(&statusView_)}) {
+        connect(view, &ScreenView::Changed, httpServer_.get(),
+                [stream = &httpServer_->Stream()] { stream->ScreenChanged(); });
     }
 }
 
@@ -132,6 +161,9 @@ void CQX44SimDlg::LayOutScreens() {
 void CQX44SimDlg::HideTerminalScreens() {
     textView_.hide();
     statusView_.hide();
+    if (httpServer_) {
+        httpServer_->Stream().PlayerShown(true);
+    }
 }
 
 void CQX44SimDlg::ShowTerminalScreens() {
@@ -143,6 +175,33 @@ void CQX44SimDlg::ShowTerminalScreens() {
     station_.StatusLine().InvalidateAll();
     textView_.update();
     statusView_.update();
+    if (httpServer_) {
+        httpServer_->Stream().PlayerShown(false);
+    }
+}
+
+void CQX44SimDlg::HostConnected(std::string_view peer) {
+    if (httpServer_) {
+        httpServer_->Stream().HostConnected(peer);
+    }
+}
+
+void CQX44SimDlg::HostDisconnected() {
+    if (httpServer_) {
+        httpServer_->Stream().HostDisconnected();
+    }
+}
+
+void CQX44SimDlg::ReceiptPrinted(int port, std::string_view text) {
+    if (httpServer_) {
+        httpServer_->Stream().ReceiptPrinted(port, text);
+    }
+}
+
+void CQX44SimDlg::SerialWritten(int port, std::string_view bytes) {
+    if (httpServer_) {
+        httpServer_->Stream().SerialWritten(port, bytes);
+    }
 }
 
 void CQX44SimDlg::OpenLocalBrowser() {

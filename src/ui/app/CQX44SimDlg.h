@@ -8,6 +8,7 @@
 #include "ui/app/QtControlStation.h"
 #include "ui/app/QtUiThread.h"
 #include "ui/app/TerminalKeyboard.h"
+#include "ui/http/HttpServer.h"
 #include "ui/media/CLocalVideoDlg.h"
 #include "ui/media/MpvEngine.h"
 #include "ui/media/PlayerWindow.h"
@@ -46,6 +47,10 @@ public:
     void Initialise();
     // The control port's port instead of Control/Port's; call before Initialise.
     void SetControlPort(int port) { controlPort_ = port; }
+    // The web server's port instead of Http/Port's (0: a free one); call before Initialise.
+    void SetHttpPort(int port) { httpPort_ = port; }
+    // The web server, once it listens; its Port() is the one bound.
+    const HttpServer* Http() const { return httpServer_.get(); }
     // Where the program adds control commands of its own (the devices').
     ControlCommands& Control() { return station_.Control(); }
 
@@ -78,6 +83,7 @@ protected:
 private:
     bool StartListening();
     void StartControlPort();
+    void StartHttpServer();
     void PaintStatusLineNow();
     void LayOutScreens();
     void OnTimer1() { station_.OnTimer1(); }
@@ -87,6 +93,11 @@ private:
     void HideTerminalScreens() override;
     void ShowTerminalScreens() override;
     void OpenLocalBrowser() override;
+    // What the web view's live stream reports.
+    void HostConnected(std::string_view peer) override;
+    void HostDisconnected() override;
+    void ReceiptPrinted(int port, std::string_view text) override;
+    void SerialWritten(int port, std::string_view bytes) override;
     void InjectKey(const NamedKey& key, bool down) override {
         controlStation_.InjectKey(key, down);
     }
@@ -118,6 +129,8 @@ private:
     QtControlStation controlStation_{*this};
     std::optional<int> controlPort_;
     std::unique_ptr<ControlServer> controlServer_;
+    std::optional<int> httpPort_;
+    std::unique_ptr<HttpServer> httpServer_;
 };
 
 } // namespace qx44

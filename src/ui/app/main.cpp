@@ -61,7 +61,12 @@ int main(int argc, char* argv[]) {
                                       "Run with no display: the screens render off screen.");
     const QCommandLineOption control(
         "control", "Serve the control port on PORT (127.0.0.1 and ::1 only; 0: off).", "PORT");
-    parser.addOptions({help, version, verbose, windowed, settings, headless, control});
+    const QCommandLineOption http(
+        "http",
+        "Serve the web view and its JSON API on PORT (127.0.0.1 and ::1 unless [Http] Bind says "
+        "otherwise; 0: a free port).",
+        "PORT");
+    parser.addOptions({help, version, verbose, windowed, settings, headless, control, http});
     // The host developer's tools: a decoded trace of every session, and its replay.
     const QCommandLineOption trace(
         "trace", "Write a decoded trace of every host session to FILE (- for stderr).", "FILE");
@@ -121,6 +126,16 @@ int main(int argc, char* argv[]) {
             return 2;
         }
     }
+    std::optional<int> httpPort;
+    if (parser.isSet(http)) {
+        bool isNumber = false;
+        httpPort = parser.value(http).toInt(&isNumber);
+        if (!isNumber || *httpPort < 0 || *httpPort > 0xFFFF) {
+            Print(stderr,
+                  "qx44sim: --http needs a TCP port number, not " + parser.value(http) + "\n");
+            return 2;
+        }
+    }
     // The platform is chosen before the application exists, and it overrides the environment.
     if (parser.isSet(headless)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -167,6 +182,7 @@ int main(int argc, char* argv[]) {
     qx44::CQX44SimApp::Options options;
     options.windowed = parser.isSet(windowed);
     options.controlPort = controlPort;
+    options.httpPort = httpPort;
     options.trace = traceWriter.get();
     if (parser.isSet(settings)) {
         options.settingsFile = parser.value(settings).toStdString();
