@@ -5,7 +5,6 @@
 #include "ui/http/WebPages.h"
 
 #include <QHttpServerResponder>
-#include <QNetworkRequest>
 #include <QUrlQuery>
 #include <QWebSocket>
 
@@ -78,8 +77,22 @@ bool HttpServer::Listen(const QHostAddress& address, std::uint16_t port) {
 
 bool HttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
     BoundedTcpServer::Answered(socket);
-    const HttpReply reply = Answer(request);
-    QHttpServerResponder responder = makeResponder(request, socket);
+    if (request.value("Upgrade").compare("websocket", Qt::CaseInsensitive) == 0) {
+        // Accepted: Qt's WebSocket server answers the handshake. Refused: missingHandler writes
+        // the refusal and Qt closes the connection, with no handshake at all.
+        refusal_ = UpgradeRefusal(request);
+        return !refusal_.has_value();
+    }
+    Write(Answer(request), makeResponder(request, socket));
+    return true;
+}
+
+void HttpServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) {
+    Write(refusal_.value_or(HttpReply::Error(404, "no such path")), makeResponder(request, socket));
+    refusal_.reset();
+}
+
+void HttpServer::Write(const HttpReply& reply, QHttpServerResponder&& responder) {
     responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(reply.status));
     responder.writeHeader("Content-Type", reply.contentType);
     responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
@@ -89,11 +102,21 @@ bool HttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
         responder.writeHeader(name, value);
     }
     responder.writeBody(reply.body);
-    return true;
 }
 
-void HttpServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) {
-    makeResponder(request, socket).write(QHttpServerResponder::StatusCode::NotFound);
+std::optional<HttpReply> HttpServer::UpgradeRefusal(const QHttpServerRequest& request) const {
+    if (!access_.Admits(request.value("X-QX44-Token"), request.value("Cookie")) &&
+        !access_.Matches(TokenInQuery(request.url()))) {
+        return HttpReply::Error(401, "unauthorized: send the token");
+    }
+    // Another site's page must not drive the station through its visitor's browser.
+    if (!HttpAccess::IsOwnOrigin(request.value("Origin"), request.value("Host"))) {
+        return HttpReply::Error(403, "the stream is open to this server's own pages only");
+    }
+    if (request.url().path() != "/api/stream") {
+        return HttpReply::Error(404, "no such stream: " + request.url().path().toStdString());
+    }
+    return std::nullopt;
 }
 
 HttpReply HttpServer::Answer(const QHttpServerRequest& request) const {
@@ -144,25 +167,7 @@ QByteArray HttpServer::StateEvent() const {
 
 void HttpServer::TakeWebSockets() {
     while (auto socket = nextPendingWebSocketConnection()) {
-        const QNetworkRequest handshake = socket->request();
-        const QByteArray offered = handshake.hasRawHeader("X-QX44-Token")
-                                       ? handshake.rawHeader("X-QX44-Token")
-                                       : TokenInQuery(socket->requestUrl());
-        // Refused before a byte is sent or read: the handshake itself cannot be vetted here.
-        if (!access_.Admits(offered, handshake.rawHeader("Cookie"))) {
-            socket->close(QWebSocketProtocol::CloseCodePolicyViolated, "unauthorized");
-        } else if (!HttpAccess::IsOwnOrigin(socket->origin().toUtf8(),
-                                            handshake.rawHeader("Host"))) {
-            socket->close(QWebSocketProtocol::CloseCodePolicyViolated, "origin not allowed");
-        } else if (socket->requestUrl().path() != "/api/stream") {
-            socket->close(QWebSocketProtocol::CloseCodePolicyViolated, "no such stream");
-        } else {
-            stream_.Accept(std::move(socket));
-            continue;
-        }
-        // Deleted once the close has gone out.
-        QWebSocket* closing = socket.release();
-        connect(closing, &QWebSocket::disconnected, closing, &QObject::deleteLater);
+        stream_.Accept(std::move(socket));
     }
 }
 

@@ -5,7 +5,9 @@
 #include "ui/http/StationStream.h"
 
 #include <QAbstractHttpServer>
+#include <QHttpServerResponder>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace qx44 {
@@ -42,6 +44,9 @@ protected:
 
 private:
     HttpReply Answer(const QHttpServerRequest& request) const;
+    // Nothing when a WebSocket upgrade may go ahead.
+    std::optional<HttpReply> UpgradeRefusal(const QHttpServerRequest& request) const;
+    static void Write(const HttpReply& reply, QHttpServerResponder&& responder);
     QByteArray StateEvent() const;
     void TakeWebSockets();
     bool Listen(const QHostAddress& address, std::uint16_t port);
@@ -51,6 +56,8 @@ private:
     ApiRoutes api_;
     StationStream stream_;
     std::uint16_t port_ = 0;
+    // The answer to the upgrade just refused, for missingHandler to write.
+    std::optional<HttpReply> refusal_;
 };
 
 } // namespace qx44
