@@ -31,9 +31,9 @@ TEST(HttpPortTest, TheApiDrivesAHeadlessStationBesideItsHost) {
     test::TempDir dir;
     const std::uint16_t port = test::FreePort();
     const std::uint16_t http = test::FreePort();
-    auto program = test::StartStationProgram(
-        QX44SIM_PATH, dir, port, {"--headless", "--http", std::to_string(http)}, {},
-        "COM2=virtual\nCOM3=printer\n");
+    auto program = test::StartStationProgram(QX44SIM_PATH, dir, port,
+                                             {"--headless", "--http", std::to_string(http)}, {},
+                                             "COM2=virtual\nCOM3=printer\n");
     auto host = test::ConnectWhenListening(port);
     test::ExpectAnswered(*host);
     ASSERT_EQ(test::HttpWhenListening(http, "/api/host").status, 200);
@@ -99,8 +99,8 @@ TEST(HttpPortTest, TheApiDrivesAHeadlessStationBesideItsHost) {
 
     const test::HttpAnswer snap = test::HttpRequest(http, "GET", "/api/snap.png");
     EXPECT_NE(snap.head.find("Content-Type: image/png"), std::string::npos) << snap.head;
-    const QImage picture = QImage::fromData(
-        reinterpret_cast<const uchar*>(snap.body.data()), static_cast<int>(snap.body.size()), "PNG");
+    const QImage picture = QImage::fromData(reinterpret_cast<const uchar*>(snap.body.data()),
+                                            static_cast<int>(snap.body.size()), "PNG");
     ASSERT_FALSE(picture.isNull());
     const std::string space = test::HttpRequest(http, "GET", "/api/cell?c=12&r=7").body;
     const QColor shown = picture.pixelColor(NumberIn(space, "x") + NumberIn(space, "width") / 2,
@@ -118,21 +118,21 @@ TEST(HttpPortTest, TheTokenGuardsTheWebServerAndAWideAddressNeedsOne) {
     const std::uint16_t http = test::FreePort();
     {
         auto program = test::StartStationProgram(QX44SIM_PATH, dir, port,
-                                                 {"--headless", "--http", std::to_string(http)},
-                                                 {}, {}, "[Control]\nToken=pass word\n");
+                                                 {"--headless", "--http", std::to_string(http)}, {},
+                                                 {}, "[Control]\nToken=pass word\n");
         EXPECT_EQ(test::HttpWhenListening(http, "/api/screen").status, 401);
         EXPECT_EQ(test::HttpRequest(http, "POST", "/api/keys", R"({"keys":["a"]})").status, 401);
-        EXPECT_EQ(test::HttpRequest(http, "GET", "/api/screen", "", "X-QX44-Token: pass word\r\n")
-                      .status,
-                  200);
+        EXPECT_EQ(
+            test::HttpRequest(http, "GET", "/api/screen", "", "X-QX44-Token: pass word\r\n").status,
+            200);
         const test::HttpAnswer entry = test::HttpRequest(http, "GET", "/?token=pass%20word");
         EXPECT_EQ(entry.status, 303);
         EXPECT_NE(entry.head.find("Set-Cookie: qx44token=pass word;"), std::string::npos);
     }
     const std::string output = dir.File("output.txt");
-    auto program = test::StartStationProgram(
-        QX44SIM_PATH, dir, port, {"--headless", "--http", std::to_string(http)}, {}, {},
-        "[Http]\nBind=0.0.0.0\n", output);
+    auto program = test::StartStationProgram(QX44SIM_PATH, dir, port,
+                                             {"--headless", "--http", std::to_string(http)}, {}, {},
+                                             "[Http]\nBind=0.0.0.0\n", output);
     auto host = test::ConnectWhenListening(port);
     test::ExpectAnswered(*host);
     const auto deadline = std::chrono::steady_clock::now() + 20s;

@@ -144,8 +144,8 @@ TEST(ProgramOverTcpTest, VerboseLogsWhatTheStationIgnores) {
     EXPECT_TRUE(answer("--version").starts_with("qx44sim " QX44SIM_VERSION)) << answer("--version");
     const std::string help = answer("--help");
     for (const char* option :
-         {"--help", "--version", "--verbose", "--windowed", "--settings", "--headless", "--control", "--http",
-          "--trace", "--replay", "--speed", "--expect-screen", "--dump-screen"}) {
+         {"--help", "--version", "--verbose", "--windowed", "--settings", "--headless", "--control",
+          "--http", "--trace", "--replay", "--speed", "--expect-screen", "--dump-screen"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option << " missing from --help";
     }
     // The help wraps its lines.

@@ -37,11 +37,11 @@ inline HttpAnswer HttpRequest(std::uint16_t port, std::string_view method, std::
     if (::connect(fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         throw std::runtime_error("cannot connect to the web server");
     }
-    std::string request = std::string(method) + " " + std::string(path) +
-                          " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
-                          "\r\nConnection: close\r\nContent-Length: " +
-                          std::to_string(body.size()) + "\r\n" + std::string(headers) + "\r\n" +
-                          std::string(body);
+    std::string request =
+        std::string(method) + " " + std::string(path) +
+        " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+        "\r\nConnection: close\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" +
+        std::string(headers) + "\r\n" + std::string(body);
     for (std::string_view rest = request; !rest.empty();) {
         const ssize_t n = ::send(fd.Get(), rest.data(), rest.size(), MSG_NOSIGNAL);
         if (n <= 0) {

@@ -22,8 +22,7 @@ QByteArray TokenInQuery(const QUrl& url) {
 } // namespace
 
 HttpServer::HttpServer(Station station, std::string token)
-    : station_(std::move(station)), access_(std::move(token)),
-      api_(station_.run, station_.picture),
+    : station_(std::move(station)), access_(std::move(token)), api_(station_.run, station_.picture),
       stream_(station_.picture, [this] { return StateEvent(); }) {
     connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &HttpServer::TakeWebSockets);
 }
@@ -32,8 +31,8 @@ bool HttpServer::Start(std::uint16_t port, const std::string& bindAddress) {
     if (!bindAddress.empty()) {
         QHostAddress address;
         if (!address.setAddress(QString::fromStdString(bindAddress))) {
-            Log::Error(LogArea::Host,
-                       "cannot serve the web view: Http/Bind=" + bindAddress + " is not an address");
+            Log::Error(LogArea::Host, "cannot serve the web view: Http/Bind=" + bindAddress +
+                                          " is not an address");
             return false;
         }
         if (!address.isLoopback() && !access_.HasToken()) {
@@ -63,10 +62,9 @@ bool HttpServer::Start(std::uint16_t port, const std::string& bindAddress) {
 bool HttpServer::Listen(const QHostAddress& address, std::uint16_t port) {
     auto* server = new BoundedTcpServer(kMaxBody + kMaxHead, this);
     if (!server->listen(address, port)) {
-        Log::Error(LogArea::Host, "cannot serve the web view on " +
-                                      address.toString().toStdString() + " port " +
-                                      std::to_string(port) + ": " +
-                                      server->errorString().toStdString());
+        Log::Error(LogArea::Host,
+                   "cannot serve the web view on " + address.toString().toStdString() + " port " +
+                       std::to_string(port) + ": " + server->errorString().toStdString());
         delete server;
         return false;
     }

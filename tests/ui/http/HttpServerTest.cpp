@@ -58,8 +58,7 @@ protected:
         Answer answer;
         answer.reply.reset(network_.sendCustomRequest(request, method, data));
         EXPECT_TRUE(WaitUntil([&] { return answer.reply->isFinished(); }));
-        answer.status =
-            answer.reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        answer.status = answer.reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         answer.body = answer.reply->readAll();
         return answer;
     }
@@ -147,8 +146,8 @@ TEST_F(HttpServerTest, RoutesRunTheControlCommandsAndAnswerWithTheirReplies) {
         EXPECT_EQ(answer.Header("Content-Type"), "application/json");
         EXPECT_TRUE(answer.body.startsWith(c.status == 200 ? R"({"ok":true)" : R"({"ok":false)"))
             << answer.body.toStdString();
-        EXPECT_EQ(lines_, c.line.empty() ? std::vector<std::string>{}
-                                         : std::vector<std::string>{c.line});
+        EXPECT_EQ(lines_,
+                  c.line.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.line});
     }
     EXPECT_EQ(Fetch("GET", "/api/cell?c=99&r=0").body, R"({"ok":false,"error":"no such cell"})"
                                                        "\n");
@@ -165,8 +164,7 @@ TEST_F(HttpServerTest, RoutesRunTheControlCommandsAndAnswerWithTheirReplies) {
     const Answer tile = Fetch("GET", "/tile");
     EXPECT_EQ(tile.status, 200);
     EXPECT_FALSE(tile.reply->hasRawHeader("X-Frame-Options")) << "a fleet page frames the tile";
-    EXPECT_EQ(Fetch("GET", "/station.js").Header("Content-Type"),
-              "text/javascript; charset=utf-8");
+    EXPECT_EQ(Fetch("GET", "/station.js").Header("Content-Type"), "text/javascript; charset=utf-8");
 
     const Answer huge = Fetch("POST", "/api/keys", QByteArray(HttpServer::kMaxBody + 1, 'x'));
     EXPECT_EQ(huge.status, 413);
@@ -236,18 +234,16 @@ TEST_F(HttpServerTest, TwoViewersWatchAndOneLeavesMidStream) {
     }
     for (Viewer* viewer : {first.get(), second.get()}) {
         ASSERT_TRUE(WaitUntil([&] { return viewer->frames.size() == 2; }));
-        EXPECT_EQ(QImage::fromData(viewer->frames.back(), "PNG").pixelColor(0, 0),
-                  QColor(Qt::red));
+        EXPECT_EQ(QImage::fromData(viewer->frames.back(), "PNG").pixelColor(0, 0), QColor(Qt::red));
     }
     EXPECT_EQ(server_->Stream().FramesEncoded(), encoded + 1);
 
     server_->Stream().HostConnected("10.1.2.3");
     server_->Stream().ReceiptPrinted(3, "THANK YOU\n");
     server_->Stream().SerialWritten(2, "A\xE9");
-    const std::vector<QString> events = {
-        R"({"connected":true,"event":"host","peer":"10.1.2.3"})",
-        R"({"event":"receipt","port":3,"text":"THANK YOU\n"})",
-        R"({"data":"Aé","event":"serial","port":2})"};
+    const std::vector<QString> events = {R"({"connected":true,"event":"host","peer":"10.1.2.3"})",
+                                         R"({"event":"receipt","port":3,"text":"THANK YOU\n"})",
+                                         R"({"data":"Aé","event":"serial","port":2})"};
     for (Viewer* viewer : {first.get(), second.get()}) {
         ASSERT_TRUE(WaitUntil([&] { return viewer->events.size() == 4; }));
         EXPECT_EQ(std::vector<QString>(viewer->events.begin() + 1, viewer->events.end()), events);
@@ -259,8 +255,7 @@ TEST_F(HttpServerTest, TwoViewersWatchAndOneLeavesMidStream) {
     EXPECT_TRUE(WaitUntil([&] { return second->frames.size() == 3; }));
     Paint(Qt::white);
     ASSERT_TRUE(WaitUntil([&] {
-        return QImage::fromData(second->frames.back(), "PNG").pixelColor(0, 0) ==
-               QColor(Qt::white);
+        return QImage::fromData(second->frames.back(), "PNG").pixelColor(0, 0) == QColor(Qt::white);
     }));
 
     auto stranger = Watch("http://evil.example");
