@@ -48,6 +48,14 @@ void StationStream::Remove(StreamClient* client) {
     std::erase_if(clients_, [client](const auto& held) { return held.get() == client; });
 }
 
+qint64 StationStream::FramesDropped() const {
+    qint64 dropped = 0;
+    for (const auto& client : clients_) {
+        dropped += client->FramesDropped();
+    }
+    return dropped;
+}
+
 void StationStream::ScreenChanged() {
     if (clients_.empty() || frameTimer_.isActive()) {
         return;

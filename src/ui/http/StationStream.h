@@ -37,6 +37,8 @@ public:
     void Accept(std::unique_ptr<QWebSocket> socket);
     std::size_t Clients() const { return clients_.size(); }
     qint64 FramesEncoded() const { return framesEncoded_; }
+    // Frames replaced by a newer one before a slow client could take them.
+    qint64 FramesDropped() const;
 
     void ScreenChanged();
     void HostConnected(std::string_view peer);

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QTcpSocket>
 #include <QWebSocket>
 #include <gtest/gtest.h>
 #include <memory>
@@ -263,6 +264,48 @@ TEST_F(HttpServerTest, TwoViewersWatchAndOneLeavesMidStream) {
     auto lost = Watch({}, "/api/elsewhere");
     EXPECT_TRUE(WaitUntil([&] { return lost->failed; }));
     EXPECT_EQ(server_->Stream().Clients(), 1u);
+}
+
+// A viewer that opens the stream and then reads nothing: frames that find the previous one still
+// on its way replace each other instead of piling up, and a viewer beside it that reads gets the
+// latest picture.
+TEST_F(HttpServerTest, AViewerThatDoesNotReadMissesFramesInsteadOfPilingThemUp) {
+    Start();
+    // Noise does not compress: each frame is larger than what the socket buffers take.
+    picture_ = QImage(1024, 768, QImage::Format_RGB32);
+    const auto noise = [this](int seed) {
+        for (int y = 0; y < picture_.height(); ++y) {
+            auto* line = reinterpret_cast<quint32*>(picture_.scanLine(y));
+            for (int x = 0; x < picture_.width(); ++x) {
+                line[x] = (static_cast<quint32>(x * 2654435761u) ^
+                           static_cast<quint32>(y * 40503u) ^ static_cast<quint32>(seed * 97u)) |
+                          0xFF000000u;
+            }
+        }
+    };
+    QTcpSocket stalled;
+    stalled.setReadBufferSize(1);
+    stalled.connectToHost(QHostAddress::LocalHost, server_->Port());
+    ASSERT_TRUE(stalled.waitForConnected(5000));
+    stalled.write("GET /api/stream HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\n"
+                  "Connection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                  "Sec-WebSocket-Version: 13\r\n\r\n");
+    auto reader = Watch();
+    ASSERT_TRUE(WaitUntil([&] { return server_->Stream().Clients() == 2; }));
+    for (int i = 0; i < 12; ++i) {
+        const qint64 encoded = server_->Stream().FramesEncoded();
+        noise(i);
+        server_->Stream().ScreenChanged();
+        ASSERT_TRUE(WaitUntil([&] { return server_->Stream().FramesEncoded() > encoded; }));
+    }
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return !reader->frames.empty() && QImage::fromData(reader->frames.back(), "PNG") ==
+                                                  picture_.convertToFormat(QImage::Format_RGB32);
+        },
+        20000));
+    EXPECT_GT(server_->Stream().FramesDropped(), 0);
+    EXPECT_EQ(server_->Stream().Clients(), 2u);
 }
 
 } // namespace
