@@ -57,7 +57,8 @@ function fit() {
   canvas.style.width = Math.floor(canvas.width * scale) + "px";
   canvas.style.height = Math.floor(canvas.height * scale) + "px";
 }
-window.addEventListener("resize", fit);
+// The box changes with the window and with the texts beside it.
+new ResizeObserver(fit).observe($("frame"));
 
 async function showFrame(blob) {
   const number = ++frameNumber;
