@@ -54,8 +54,10 @@ let geometry = null;
 function fit() {
   const box = $("frame").getBoundingClientRect();
   const scale = Math.min(box.width / canvas.width, box.height / canvas.height) || 1;
-  canvas.style.width = Math.floor(canvas.width * scale) + "px";
+  const width = Math.floor(canvas.width * scale);
+  canvas.style.width = width + "px";
   canvas.style.height = Math.floor(canvas.height * scale) + "px";
+  canvas.style.left = Math.floor((box.width - width) / 2) + "px";
 }
 // The box changes with the window and with the texts beside it.
 new ResizeObserver(fit).observe($("frame"));

@@ -53,6 +53,10 @@ class StationPageTest(unittest.TestCase):
         fixture.wait_for(lambda: self.browser.execute_script(
             "return Number(document.getElementById('screen').dataset.frames || 0)") > 0,
             "the first frame on " + path)
+        if path == "/":
+            # The status line's text below the screen settles the screen's size.
+            fixture.wait_for(lambda: self.browser.find_element("id", "status").text.strip(),
+                             "the status line's text")
 
     def shows_snap(self):
         return self.browser.execute_async_script(COMPARE_WITH_SNAP) == 0

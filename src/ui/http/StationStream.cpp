@@ -36,9 +36,9 @@ void StationStream::Accept(std::unique_ptr<QWebSocket> socket) {
     // Deleted later: the socket's own signal is still being delivered when it reports going.
     connect(client.get(), &StreamClient::Gone, this, &StationStream::Remove, Qt::QueuedConnection);
     client->SendEvent(state_());
-    const QImage picture = picture_();
-    if (!picture.isNull()) {
-        client->SendFrame(PngBytes(picture, kFrameQuality));
+    lastPicture_ = picture_();
+    if (!lastPicture_.isNull()) {
+        client->SendFrame(PngBytes(lastPicture_, kFrameQuality));
         ++framesEncoded_;
     }
     clients_.push_back(std::move(client));
@@ -70,9 +70,11 @@ void StationStream::SendFrame() {
     }
     sinceFrame_.start();
     const QImage picture = picture_();
-    if (picture.isNull()) {
+    // A repaint that left every pixel as it was (the host wrote the same text again) is no frame.
+    if (picture.isNull() || picture == lastPicture_) {
         return;
     }
+    lastPicture_ = picture;
     const QByteArray png = PngBytes(picture, kFrameQuality);
     ++framesEncoded_;
     for (const auto& client : clients_) {

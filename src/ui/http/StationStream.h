@@ -57,6 +57,8 @@ private:
     std::vector<std::unique_ptr<StreamClient>> clients_;
     QTimer frameTimer_;
     QElapsedTimer sinceFrame_;
+    // The picture of the last frame sent.
+    QImage lastPicture_;
     qint64 framesEncoded_ = 0;
 };
 
