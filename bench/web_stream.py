@@ -8,8 +8,9 @@ SECONDS each (default 10):
             stream client: the program's CPU and the frames per second the client receives
   baseline  the same redraw with no stream client, for comparison
 
-With --chromium the idle phase also runs with a real page open in headless Chromium (Debian's
-python3-selenium), which then keeps its own stream and requests.
+With --chromium the idle and redraw phases also run with a real page open in headless Chromium
+(Debian's python3-selenium), which keeps its own stream and asks for the status line's text
+after frames; the frames it shows are counted on the page.
 
 Usage: bench/web_stream.py [SECONDS] [RATE] [PATH_TO_QX44SIM] [--chromium]
 The stream client is written here with the standard library only.
@@ -163,6 +164,18 @@ def main():
             print(f"redraw {rate:g}/s, one client:    CPU {cpu:5.2f} %, frames/s {fps:5.2f}, "
                   f"{size / 1024:.0f} KiB per frame")
             client.close()
+            if chromium:
+                browser = open_page(http)
+                try:
+                    time.sleep(3)
+                    count = "return Number(document.getElementById('screen').dataset.frames)"
+                    shown = browser.execute_script(count)
+                    cpu, _, _, _ = measure(station.pid, seconds)
+                    shown = browser.execute_script(count) - shown
+                    print(f"redraw {rate:g}/s, Chromium page: CPU {cpu:5.2f} %, frames/s shown "
+                          f"{shown / seconds:5.2f}")
+                finally:
+                    browser.quit()
             time.sleep(1)
             cpu, _, _, _ = measure(station.pid, seconds)
             print(f"redraw {rate:g}/s, no client:     CPU {cpu:5.2f} %")
