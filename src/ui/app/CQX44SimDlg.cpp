@@ -1,6 +1,7 @@
 #include "ui/app/CQX44SimDlg.h"
 
 #include "core/common/Log.h"
+#include "core/control/ControlArguments.h"
 #include "core/settings/CQX44Setting.h"
 
 #include <QCloseEvent>
@@ -98,8 +99,8 @@ void CQX44SimDlg::StartHttpServer() {
     if (!httpPort_ && configured.empty()) {
         return;
     }
-    const int port = httpPort_.value_or(settings.ReadInt("Http", "Port", -1));
-    if (port < 0 || port > 0xFFFF) {
+    const auto port = httpPort_ ? httpPort_ : ControlArguments::Number(configured, 0xFFFF);
+    if (!port) {
         Log::Error(LogArea::Host, "cannot serve the web view: Http/Port=" + configured +
                                       " is not a TCP port number");
         return;
@@ -108,7 +109,7 @@ void CQX44SimDlg::StartHttpServer() {
         HttpServer::Station{[this](std::string_view line) { return station_.Control().Run(line); },
                             [this] { return controlStation_.Picture(); }},
         settings.ReadString("Control", "Token", ""));
-    if (!httpServer_->Start(static_cast<std::uint16_t>(port),
+    if (!httpServer_->Start(static_cast<std::uint16_t>(*port),
                             settings.ReadString("Http", "Bind", ""))) {
         httpServer_.reset();
         return;
