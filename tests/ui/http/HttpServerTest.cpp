@@ -1,6 +1,7 @@
 #include "ui/http/HttpServer.h"
 
 #include "ui/UiTestSupport.h"
+#include "ui/http/BoundedTcpServer.h"
 
 #include <QBuffer>
 #include <QNetworkAccessManager>
@@ -169,7 +170,41 @@ TEST_F(HttpServerTest, RoutesRunTheControlCommandsAndAnswerWithTheirReplies) {
 
     const Answer huge = Fetch("POST", "/api/keys", QByteArray(HttpServer::kMaxBody + 1, 'x'));
     EXPECT_EQ(huge.status, 413);
+    // A body far beyond the bound is cut off as it comes, before it is all in memory.
+    QTcpSocket endless;
+    endless.connectToHost(QHostAddress::LocalHost, server_->Port());
+    ASSERT_TRUE(WaitUntil([&] { return endless.state() == QAbstractSocket::ConnectedState; }));
+    endless.write(
+        "POST /api/keys HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 100000000\r\n\r\n");
+    endless.write(QByteArray(2 * HttpServer::kMaxBody, 'x'));
+    QByteArray answer;
+    EXPECT_TRUE(WaitUntil([&] {
+        answer += endless.readAll();
+        return endless.state() == QAbstractSocket::UnconnectedState;
+    }));
+    EXPECT_TRUE(answer.startsWith("HTTP/1.1 413 ")) << answer.toStdString();
+    EXPECT_TRUE(answer.endsWith(R"({"ok":false,"error":"the request is too large"})"
+                                "\n"));
     EXPECT_EQ(Fetch("GET", "/api/status").status, 200) << "the server goes on after a huge body";
+}
+
+// Clients beyond the bound are told and closed at once; once some leave, others are served.
+TEST_F(HttpServerTest, ConnectionsBeyondTheBoundAreRefused) {
+    Start();
+    std::vector<std::unique_ptr<QTcpSocket>> idle;
+    for (int i = 0; i < BoundedTcpServer::kMaxConnections; ++i) {
+        idle.push_back(std::make_unique<QTcpSocket>());
+        idle.back()->connectToHost(QHostAddress::LocalHost, server_->Port());
+    }
+    ASSERT_TRUE(WaitUntil([&] {
+        return static_cast<std::size_t>(server_->findChildren<QTcpSocket*>().size()) >= idle.size();
+    }));
+    const Answer refused = Fetch("GET", "/api/status");
+    EXPECT_EQ(refused.status, 503);
+    EXPECT_EQ(refused.body, R"({"ok":false,"error":"too many web clients"})"
+                            "\n");
+    idle.clear();
+    EXPECT_TRUE(WaitUntil([&] { return Fetch("GET", "/api/status").status == 200; }));
 }
 
 // With a token every request needs it, before anything else is looked at: the header, the
