@@ -1,12 +1,15 @@
 """A headless station with its web server, a fake host on its TCP port and a headless Chromium,
 for the web view's browser tests. Standard library and Debian's python3-selenium only."""
+import http.server
 import json
 import os
 import shutil
 import socket
 import subprocess
 import tempfile
+import threading
 import time
+import urllib.error
 import urllib.request
 
 CHROMIUM = "/usr/bin/chromium"
@@ -103,7 +106,10 @@ class Station:
 
     def _serving(self):
         try:
-            return self.get("/api/host") is not None
+            with urllib.request.urlopen(self.base + "/station.css", timeout=10):
+                return True
+        except urllib.error.HTTPError:
+            return True
         except OSError:
             return False
 
@@ -137,3 +143,35 @@ def start_browser():
                      "--window-size=1400,1000", "--disable-dev-shm-usage"):
         options.add_argument(argument)
     return webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+
+
+class FleetPage:
+    """A page on a port of its own that frames a station's tile and its page, as a fleet view
+    of many stations would."""
+
+    def __init__(self, station_base):
+        body = (f'<!DOCTYPE html><title>fleet</title><iframe src="{station_base}/tile" '
+                f'width="500" height="400"></iframe><iframe src="{station_base}/" '
+                'width="500" height="400"></iframe>').encode()
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                self.send_response(200)
+                self.send_header("Content-Type", "text/html")
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+
+            def log_message(self, *arguments):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.url = f"http://127.0.0.1:{self.server.server_address[1]}/"
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exception):
+        self.server.shutdown()
+        self.server.server_close()

@@ -3,6 +3,7 @@
 mouse messages; a receipt the host prints appears on it.
 
 Usage: station_page_test.py PATH_TO_QX44SIM. Skipped (status 77) without Chromium."""
+import os
 import sys
 import unittest
 
@@ -146,6 +147,46 @@ class StationPageTest(unittest.TestCase):
         fixture.wait_for(self.shows_snap, "the tile to show the window")
         self.assertEqual(self.browser.find_element("id", "last-receipt").text, "TOTAL 4.20")
 
+    def test_the_tile_lives_in_a_fleet_pages_frame_and_the_page_does_not(self):
+        with fixture.FleetPage(self.station.base) as fleet:
+            self.browser.get(fleet.url)
+            frames = self.browser.find_elements("tag name", "iframe")
+            self.browser.switch_to.frame(frames[0])
+            try:
+                fixture.wait_for(lambda: self.browser.execute_script(
+                    "const s = document.getElementById('screen');"
+                    "return s ? Number(s.dataset.frames || 0) : 0") > 0, "the tile's frames")
+            finally:
+                self.browser.switch_to.default_content()
+            self.browser.switch_to.frame(frames[1])
+            try:
+                self.assertEqual(self.browser.find_elements("id", "screen"), [],
+                                 "the station page refuses to be framed")
+            finally:
+                self.browser.switch_to.default_content()
+
+
+class TokenPageTest(unittest.TestCase):
+    """With [Control] Token= the page is opened once with ?token=, and its cookie carries the
+    page's requests and its stream from then on."""
+
+    def test_the_token_in_the_address_opens_the_page(self):
+        station = fixture.Station(PROGRAM, token="open sesame")
+        browser = fixture.start_browser()
+        try:
+            browser.get(station.base + "/")
+            self.assertIn("unauthorized", browser.page_source)
+            browser.get(station.base + "/?token=open%20sesame")
+            self.assertEqual(browser.current_url, station.base + "/")
+            fixture.wait_for(lambda: browser.execute_script(
+                "return Number(document.getElementById('screen').dataset.frames || 0)") > 0,
+                "the first frame with the token's cookie")
+            fixture.wait_for(lambda: browser.find_element("id", "status").text.strip(),
+                             "the status line's text")
+        finally:
+            browser.quit()
+            station.stop()
+
 
 if __name__ == "__main__":
     if len(sys.argv) < 2:
@@ -153,5 +194,5 @@ if __name__ == "__main__":
     if not fixture.have_chromium():
         print("SKIPPED: no Chromium at", fixture.CHROMIUM, "and", fixture.CHROMEDRIVER)
         sys.exit(77)
-    PROGRAM = sys.argv.pop(1)
+    PROGRAM = os.path.abspath(sys.argv.pop(1))
     unittest.main(verbosity=2)
