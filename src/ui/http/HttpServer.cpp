@@ -126,7 +126,8 @@ HttpReply HttpServer::Answer(const QHttpServerRequest& request) const {
             return {303,
                     "text/plain",
                     {},
-                    {{"Location", path.toUtf8()}, {"Set-Cookie", access_.TokenCookie()}}};
+                    {{"Location", request.url().path(QUrl::FullyEncoded).toUtf8()},
+                     {"Set-Cookie", access_.TokenCookie()}}};
         }
         return HttpReply::Error(401, "unauthorized: send the token");
     }
