@@ -31,6 +31,27 @@ install(FILES packaging/setting.txt DESTINATION ${QX44_DOC_DIR}/examples)
 # documentation folder may be left out of an installation.
 install(FILES packaging/setting.txt DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/qx44sim)
 
+# The Python package for testing hosts, where Debian's python3 finds it, with the metadata that
+# makes pytest load its plugin by itself (entry point group pytest11).
+set(QX44_PYTHON_DIR lib/python3/dist-packages)
+# Every module and data file of the package, none of the interpreter's caches.
+install(DIRECTORY python/qx44sim DESTINATION ${QX44_PYTHON_DIR} PATTERN __pycache__ EXCLUDE
+        PATTERN "*.pyc" EXCLUDE)
+set(QX44_DIST_INFO ${CMAKE_BINARY_DIR}/python/qx44sim-${PROJECT_VERSION}.dist-info)
+file(CONFIGURE OUTPUT ${QX44_DIST_INFO}/METADATA CONTENT "Metadata-Version: 2.1
+Name: qx44sim
+Version: ${PROJECT_VERSION}
+Summary: Test QX4400 host applications against the qx44sim station simulator
+Requires-Python: >=3.11
+")
+# Named as the module, so that `-p qx44sim.pytest_plugin` and the entry point load it once.
+file(CONFIGURE OUTPUT ${QX44_DIST_INFO}/entry_points.txt CONTENT "[pytest11]
+qx44sim.pytest_plugin = qx44sim.pytest_plugin
+")
+file(CONFIGURE OUTPUT ${QX44_DIST_INFO}/top_level.txt CONTENT "qx44sim
+")
+install(DIRECTORY ${QX44_DIST_INFO} DESTINATION ${QX44_PYTHON_DIR})
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME qx44sim)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -49,6 +70,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libmpv2")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, fonts-wqy-microhei")
+# The Python package and its pytest plugin are for test scripts, not for the station itself.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3 (>= 3.11), python3-pytest")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

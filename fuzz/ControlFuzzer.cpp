@@ -6,6 +6,7 @@
 #include "JsonLine.h"
 #include "core/control/ControlArguments.h"
 #include "core/control/ControlCommands.h"
+#include "core/control/ControlRouter.h"
 #include "core/control/ControlServer.h"
 #include "core/control/IControlStation.h"
 #include "core/screen/CConsoleWin.h"
@@ -53,6 +54,10 @@ public:
     HostLinkState HostState() const override {
         return {true, "10.0.0.7:4000\x01\xFF", 1u << 31, 7, 3, 2};
     }
+    std::optional<int> HostPort() const override { return 9100; }
+    PlayerState Player() const override {
+        return {.shown = true, .title = "clip \xFF\x01.mp4 ( 1/2 )", .index = 0, .count = 2};
+    }
     void InjectKey(const NamedKey&, bool) override {}
     // Refused with a text naming the file, which holds whatever bytes the line gave.
     std::string SavePicture(const std::string& path) override {
@@ -76,7 +81,7 @@ void CheckReply(const ControlReply& reply) {
 
 // A parked wait, checked as the server checks it: on each probe while it lasts, then at its
 // deadline with no probe at all; it must have ended by then.
-void RunWait(ControlCommands& commands, std::string_view arguments) {
+void RunWait(IControlTarget& commands, std::string_view arguments) {
     const ControlWait::Clock::time_point start{std::chrono::hours(1)};
     auto parsed = ControlWait::Parse(arguments, start);
     if (const auto* error = std::get_if<ControlReply>(&parsed)) {
@@ -108,7 +113,14 @@ void RunWait(ControlCommands& commands, std::string_view arguments) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace qx44;
     static FixedStation station;
-    static ControlCommands commands(station, station);
+    static ControlCommands terminal(station, station);
+    // The program's router in front of the terminal's table, as the control port serves them.
+    static ControlRouter commands = [] {
+        ControlRouter router([] {});
+        router.SetTerminal(&terminal);
+        router.SetPhase(ControlRouter::Phase::Terminal);
+        return router;
+    }();
 
     std::string_view input(reinterpret_cast<const char*>(data), size);
     while (!input.empty()) {

@@ -11,7 +11,7 @@ total="${1:-180}"
 shift $(($# > 0 ? 1 : 0))
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(framer settings utf8 control trace receipt)
+    targets=(framer settings utf8 control trace receipt dump)
 fi
 seconds=$((total / ${#targets[@]}))
 if [ "$seconds" -lt 1 ]; then

@@ -8,6 +8,8 @@ packages=(
     qt6-base-dev qt6-httpserver-dev qt6-websockets-dev libx11-dev libasound2-dev libmpv-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     fonts-liberation fonts-wqy-microhei
+    libre2-dev qt6-httpserver-dev qt6-websockets-dev
+    python3 python3-pytest chromium chromium-driver python3-selenium
 )
 if [ "${1:-}" = "fuzz" ]; then
     packages+=(clang libclang-rt-dev)

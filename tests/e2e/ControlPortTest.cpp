@@ -97,6 +97,43 @@ TEST(ControlPortTest, ScriptDrivesAHeadlessStationBesideItsHost) {
     EXPECT_TRUE(host->WaitClosed());
 }
 
+// The control port is there from the program's first moment, during the boot screen; a script
+// waits for the terminal instead of polling, and the ready line names the host port the system
+// chose.
+TEST(ControlPortTest, ControlPortAnswersDuringTheBootScreenAndTheReadyLineNamesThePorts) {
+    test::TempDir dir;
+    const std::uint16_t controlPort = test::FreePort();
+    const std::string output = dir.File("output.txt");
+    auto program = test::StartStationProgram(
+        QX44SIM_PATH, dir, test::FreePort(),
+        {"--headless", "--port", "0", "--control", std::to_string(controlPort)}, {}, {}, {},
+        output);
+    auto control = test::ConnectControl(controlPort);
+    const std::string boot = control->Ask("state");
+    EXPECT_TRUE(boot.starts_with(R"({"ok":true,"phase":"boot","controlPort":)" +
+                                 std::to_string(controlPort) + R"(,"hostPort":null)"))
+        << boot;
+    EXPECT_EQ(control->Ask("cell 0 0"),
+              R"({"ok":false,"error":"the station is starting (boot); try wait ready"})");
+    EXPECT_TRUE(control->Ask("wait ready 20", 25s).starts_with(R"({"ok":true,"waitedMs":)"));
+
+    std::smatch ready;
+    const std::string printed = test::TempDir::ReadText(output);
+    ASSERT_TRUE(std::regex_search(
+        printed, ready,
+        std::regex(
+            R"(\{"event":"ready","hostPort":([0-9]+),"controlPort":([0-9]+),"pid":([0-9]+)\}\n)")))
+        << printed;
+    EXPECT_EQ(std::stoi(ready[2]), controlPort);
+    EXPECT_EQ(std::stoi(ready[3]), program->Pid());
+    const int hostPort = std::stoi(ready[1]);
+    EXPECT_EQ(NumberIn(control->Ask("state"), "hostPort"), hostPort);
+    auto host = test::ConnectWhenListening(static_cast<std::uint16_t>(hostPort));
+    test::ExpectAnswered(*host);
+    EXPECT_TRUE(control->Ask("wait regex \"TCP port: " + std::to_string(hostPort) + "\"")
+                    .starts_with(R"({"ok":true,"waitedMs":)"));
+}
+
 // Whatever a control client sends, it gets an error or is closed, and the host goes on being
 // served.
 TEST(ControlPortTest, BadControlInputNeverDisturbsTheHost) {

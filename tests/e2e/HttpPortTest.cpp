@@ -55,7 +55,10 @@ TEST(HttpPortTest, TheApiDrivesAHeadlessStationBesideItsHost) {
         const char* answer;
     };
     const std::vector<Case> cases = {
-        {"GET", "/api/screen", "", 200, R"({"ok":true,"columns":80,"rows":25,"lines":[)"},
+        {"GET", "/api/screen", "", 200,
+         R"({"ok":true,"columns":80,"rows":25,"playerCovers":false,"lines":[)"},
+        {"GET", "/api/state", "", 200,
+         R"({"ok":true,"phase":"terminal","controlPort":null,"hostPort":)"},
         {"GET", "/api/cell?c=7&r=7", "", 200,
          R"({"ok":true,"column":7,"row":7,"char":"h","code":104,"attr":"D200")"},
         {"GET", "/api/cell?c=200&r=0", "", 400,

@@ -4,8 +4,12 @@
 #include "support/StationProgramHost.h"
 #include "support/TempDir.h"
 
+#include <QImage>
+#include <QXmlStreamReader>
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/wait.h>
 #include <thread>
 
@@ -79,7 +83,8 @@ TEST(TraceReplayProgramTest, TracedSessionReplaysAndNamesWhatChanged) {
     std::tie(status, output) = replay({"--replay", dir.File("missing.trace")});
     EXPECT_EQ(status, 2) << output;
 
-    for (const std::string option : {"--speed", "--expect-screen", "--dump-screen"}) {
+    for (const std::string option :
+         {"--speed", "--expect-screen", "--dump-screen", "--junit", "--artifacts"}) {
         std::tie(status, output) = replay({option, "1"});
         EXPECT_EQ(status, 2) << option;
         EXPECT_EQ(output, "qx44sim: " + option + " needs --replay\nTry 'qx44sim --help'.\n");
@@ -94,7 +99,10 @@ TEST(TraceReplayProgramTest, UnusableTraceOrReplayFileEndsWithStatusTwo) {
         {{"--trace", "/proc/version"}, "qx44sim: the trace /proc/version is not a regular file"},
         {{"--trace", dir.Path()}, "qx44sim: the trace " + dir.Path() + " is not a regular file"},
         {{"--replay", dir.File("empty.trace")}, "empty.trace: the trace has no session"},
-        {{"--replay", dir.Path()}, "cannot read the trace " + dir.Path() + ": Is a directory"},
+        {{"--replay", dir.Path()}, dir.Path() + " holds no host.trace and no case folders"},
+        {{"--replay", dir.File("missing") + "/"}, "there is no folder " + dir.File("missing/")},
+        {{"--replay", dir.Path(), "--expect-screen", dir.File("empty.trace")},
+         "--expect-screen and --dump-screen go with one trace file"},
     };
     for (const auto& [arguments, message] : kRuns) {
         const std::string out = dir.File("out.txt");
@@ -106,6 +114,118 @@ TEST(TraceReplayProgramTest, UnusableTraceOrReplayFileEndsWithStatusTwo) {
         EXPECT_NE(test::TempDir::ReadText(out).find(message), std::string::npos)
             << test::TempDir::ReadText(out);
     }
+}
+
+// A JUnit report as a CI server reads it: the suite's counts, and each case's verdict ("" for a
+// pass, else failure or error) with its message.
+struct JUnitCases {
+    std::map<std::string, std::string> suite;
+    std::map<std::string, std::pair<std::string, std::string>> cases;
+};
+
+JUnitCases ReadJUnit(const std::string& file) {
+    JUnitCases read;
+    QXmlStreamReader xml(QByteArray::fromStdString(test::TempDir::ReadText(file)));
+    std::string current;
+    while (xml.readNext() != QXmlStreamReader::Invalid && !xml.atEnd()) {
+        if (!xml.isStartElement()) {
+            continue;
+        }
+        const auto attribute = [&](const char* name) {
+            return xml.attributes().value(name).toString().toStdString();
+        };
+        if (xml.name() == u"testsuite") {
+            for (const char* name : {"tests", "failures", "errors"}) {
+                read.suite[name] = attribute(name);
+            }
+        } else if (xml.name() == u"testcase") {
+            current = attribute("name");
+            EXPECT_EQ(attribute("classname"), current);
+            read.cases[current] = {};
+        } else {
+            read.cases[current] = {xml.name().toString().toStdString(), attribute("message")};
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return read;
+}
+
+// A folder of golden cases replays as CI runs it, each case into a fresh station: the JUnit
+// report counts them; a changed expectation is a failure with its first difference and three
+// pictures whose diff marks the changed cell; a case folder without a trace or with an
+// unreadable expectation is an error of its own; the status is the worst case's.
+TEST(TraceReplayProgramTest, FolderOfCasesGivesAJUnitReportAndPicturesOfWhatDiffers) {
+    test::TempDir dir;
+    const std::string cases = dir.File("cases");
+    for (const char* name : {"text", "boxes", "queries"}) {
+        std::filesystem::create_directories(cases + "/" + name);
+        std::filesystem::copy(std::string(QX44_GOLDEN_DIR) + "/" + name, cases + "/" + name);
+    }
+    const std::string junit = dir.File("junit.xml");
+    const std::string artifacts = dir.File("artifacts");
+    const auto replay = [&] {
+        const std::string out = dir.File("replay.txt");
+        test::ChildProcess program(QX44SIM_PATH,
+                                   {"--settings", dir.File("setting.txt"), "--replay", cases,
+                                    "--junit", junit, "--artifacts", artifacts},
+                                   {}, dir.Path(), out);
+        const auto status = program.WaitForExit(60s);
+        EXPECT_TRUE(status && WIFEXITED(*status));
+        return std::pair{status ? WEXITSTATUS(*status) : -1, test::TempDir::ReadText(out)};
+    };
+    auto [status, output] = replay();
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("3 cases: 3 match, 0 differ, 0 cannot run\n"), std::string::npos)
+        << output;
+    JUnitCases report = ReadJUnit(junit);
+    EXPECT_EQ(report.suite, (std::map<std::string, std::string>{
+                                {"tests", "3"}, {"failures", "0"}, {"errors", "0"}}));
+    EXPECT_EQ(report.cases.size(), 3u);
+    EXPECT_FALSE(std::filesystem::exists(artifacts));
+
+    const std::string expected = cases + "/text/expected.txt";
+    std::string dump = test::TempDir::ReadText(expected);
+    dump.replace(dump.find("Top left"), 8, "Top lift");
+    test::TempDir::WriteText(expected, dump);
+    std::filesystem::create_directories(cases + "/no_trace");
+    std::filesystem::create_directories(cases + "/bad_expectation/expected.txt");
+    std::filesystem::copy(cases + "/boxes/host.trace", cases + "/bad_expectation/host.trace");
+    std::tie(status, output) = replay();
+    EXPECT_EQ(status, 2) << output;
+    report = ReadJUnit(junit);
+    EXPECT_EQ(report.suite, (std::map<std::string, std::string>{
+                                {"tests", "5"}, {"failures", "1"}, {"errors", "2"}}));
+    using Verdict = std::pair<std::string, std::string>;
+    EXPECT_EQ(report.cases["text"],
+              Verdict("failure", expected + ": text row 0 column 5: expected \"i\", actual \"e\""));
+    EXPECT_EQ(report.cases["no_trace"],
+              Verdict("error", "there is no host.trace in " + cases + "/no_trace"));
+    EXPECT_EQ(report.cases["bad_expectation"],
+              Verdict("error", "cannot read the expected screen " + cases +
+                                   "/bad_expectation/expected.txt: Is a directory"));
+    EXPECT_EQ(report.cases["boxes"], Verdict());
+
+    const auto picture = [&](const char* name) {
+        return QImage(QString::fromStdString(artifacts + "/text/" + name));
+    };
+    const QImage want = picture("expected.png");
+    const QImage have = picture("actual.png");
+    const QImage diff = picture("diff.png");
+    ASSERT_FALSE(want.isNull() || have.isNull() || diff.isNull());
+    ASSERT_EQ(diff.size(), have.size());
+    // 960 pixels over 80 columns and 600 over 25 rows: the changed cell is x 60-71, y 0-23.
+    const QRect cell(60, 0, 12, 24);
+    bool glyphsDiffer = false;
+    for (int y = cell.top(); y <= cell.bottom(); ++y) {
+        for (int x = cell.left(); x <= cell.right(); ++x) {
+            glyphsDiffer = glyphsDiffer || want.pixel(x, y) != have.pixel(x, y);
+            EXPECT_EQ(diff.pixel(x, y), have.pixel(x, y)) << x << "," << y;
+        }
+    }
+    EXPECT_TRUE(glyphsDiffer);
+    EXPECT_EQ(diff.pixelColor(cell.left() - 1, 12), QColor(255, 0, 0));
+    EXPECT_NE(diff.pixel(480, 300), have.pixel(480, 300)) << "the rest dimmed";
+    EXPECT_FALSE(std::filesystem::exists(artifacts + "/boxes"));
 }
 
 // A trace file that reaches the file size limit (a full disk as the kernel makes it, EFBIG

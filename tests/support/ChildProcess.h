@@ -68,6 +68,7 @@ public:
     }
 
     void Signal(int signal) { ::kill(pid_, signal); }
+    pid_t Pid() const { return pid_; }
 
     // The resident memory of the running program, in KiB (VmRSS); 0 when it cannot be read.
     long ResidentKiB() const {

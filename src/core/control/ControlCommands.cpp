@@ -51,6 +51,18 @@ std::optional<std::pair<int, int>> CellOn(const ScreenSnapshot& screen,
     return std::pair{*column, *row};
 }
 
+ControlReply PlayerFields(const PlayerState& player) {
+    return ControlReply::Ok()
+        .AddBool("shown", player.shown)
+        .AddText("title", player.title)
+        .AddNumber("index", player.index)
+        .AddNumber("count", player.count)
+        .AddText("state", player.state)
+        .AddNumber("zoom", player.zoom)
+        .AddNumber("volume", player.volume)
+        .AddBool("local", player.local);
+}
+
 ControlReply OffScreen(const ScreenSnapshot& screen) {
     return ControlReply::Error("no such cell: the screen has " + std::to_string(screen.columns) +
                                " columns and " + std::to_string(screen.rows) + " rows");
@@ -79,6 +91,8 @@ ControlCommands::ControlCommands(IControlStation& station, IScreenMouse& mouse)
         {"wait", std::string(ControlWait::kUsage), {}},
         {"snap", "snap FILE", bind(&ControlCommands::Snap)},
         {"host", "host", bind(&ControlCommands::Host)},
+        {"player", "player", bind(&ControlCommands::Player)},
+        {"state", "state", {}},
         {"help", "help", bind(&ControlCommands::Help)},
         {"auth", "auth TOKEN", {}},
         {"quit", "quit", {}},
@@ -110,7 +124,17 @@ ControlReply ControlCommands::Run(std::string_view line) {
 StationProbe ControlCommands::Probe() const {
     const ScreenSnapshot screen = station_.TextScreen();
     return {ScreenDump::Text(screen), ScreenDump::Attributes(screen),
-            station_.HostState().connected};
+            station_.HostState().connected, station_.HostPort().has_value()};
+}
+
+void ControlCommands::AddState(ControlReply& reply) const {
+    if (const auto port = station_.HostPort()) {
+        reply.AddNumber("hostPort", *port);
+    } else {
+        reply.AddRaw("hostPort", "null");
+    }
+    reply.AddBool("hostConnected", station_.HostState().connected);
+    reply.AddRaw("player", PlayerFields(station_.Player()).Fields());
 }
 
 ControlReply ControlCommands::Screen(std::string_view arguments) const {
@@ -121,6 +145,8 @@ ControlReply ControlCommands::Screen(std::string_view arguments) const {
     const ScreenSnapshot screen = station_.TextScreen();
     ControlReply reply = ControlReply::Ok();
     reply.AddNumber("columns", screen.columns).AddNumber("rows", screen.rows);
+    // The lines are what the host drew, even where the player hides them.
+    reply.AddBool("playerCovers", station_.Player().shown);
     reply.AddTextArray("lines", Lines(ScreenDump::Text(screen)));
     if (attrs) {
         reply.AddTextArray("attrs", Lines(ScreenDump::Attributes(screen)));
@@ -290,6 +316,13 @@ ControlReply ControlCommands::Shutdown(std::string_view arguments) {
     }
     station_.Shutdown();
     return ControlReply::Ok();
+}
+
+ControlReply ControlCommands::Player(std::string_view arguments) const {
+    if (!arguments.empty()) {
+        return Usage("player");
+    }
+    return PlayerFields(station_.Player());
 }
 
 ControlReply ControlCommands::KeyList(std::string_view) const {

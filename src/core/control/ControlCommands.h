@@ -2,6 +2,7 @@
 
 #include "core/control/ControlReply.h"
 #include "core/control/ControlWait.h"
+#include "core/control/IControlTarget.h"
 
 #include <functional>
 #include <string>
@@ -14,9 +15,10 @@ class IControlStation;
 class IScreenMouse;
 
 // The control port's commands that act on the station. Each runs on the UI thread and answers
-// with one reply; `wait`, `auth` and `quit` belong to the connection and are only listed here.
+// with one reply; `wait`, `auth` and `quit` belong to the connection and `state` to the program's
+// router, so they are only listed here.
 // The program adds its own commands (the devices') by name.
-class ControlCommands {
+class ControlCommands : public IControlTarget {
 public:
     // The rest of the line after the command word and its blanks.
     using Handler = std::function<ControlReply(std::string_view arguments)>;
@@ -26,8 +28,10 @@ public:
 
     // A later command of the same name replaces the earlier one; `usage` is its line in `help`.
     void Register(std::string name, std::string usage, Handler handler);
-    ControlReply Run(std::string_view line);
-    StationProbe Probe() const;
+    ControlReply Run(std::string_view line) override;
+    StationProbe Probe() const override;
+    // The host port, host and player fields of `state`.
+    void AddState(ControlReply& reply) const;
 
 private:
     struct Command {
@@ -47,6 +51,7 @@ private:
     ControlReply Help(std::string_view arguments) const;
     ControlReply Shutdown(std::string_view arguments);
     ControlReply KeyList(std::string_view arguments) const;
+    ControlReply Player(std::string_view arguments) const;
 
     IControlStation& station_;
     IScreenMouse& mouse_;

@@ -1,42 +1,12 @@
 #include "core/control/ControlReply.h"
 
+#include "core/common/Utf8Decoder.h"
+
 #include <cstdio>
 
 namespace qx44 {
 
 namespace {
-
-// Length of the well-formed UTF-8 sequence starting at `at`, or 0 when it is ill-formed.
-std::size_t WellFormedLength(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size()) {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const unsigned char next = byte(at + i);
-        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) {
-            return 0;
-        }
-    }
-    return length;
-}
 
 void AppendEscaped(std::string& out, unsigned int codePoint) {
     char escape[8];
@@ -108,6 +78,10 @@ std::string ControlReply::ToLine() const {
     return line;
 }
 
+std::string ControlReply::Fields() const {
+    return "{" + (body_.empty() ? std::string() : body_.substr(1)) + "}";
+}
+
 std::string ControlReply::Quote(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 2);
@@ -115,14 +89,13 @@ std::string ControlReply::Quote(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
-            const std::size_t length = WellFormedLength(text, i);
-            if (length == 0) {
-                AppendEscaped(out, c);
-                ++i;
+            const Utf8Decoder::Character character = Utf8Decoder::Next(text.substr(i));
+            if (character.valid) {
+                out.append(text.substr(i, character.length));
             } else {
-                out.append(text.substr(i, length));
-                i += length;
+                AppendEscaped(out, c);
             }
+            i += character.length;
             continue;
         }
         switch (c) {

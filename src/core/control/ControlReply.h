@@ -25,6 +25,8 @@ public:
     bool IsOk() const { return ok_; }
     // The whole object, ended by a line feed.
     std::string ToLine() const;
+    // The added fields alone as one JSON object, to nest in another reply.
+    std::string Fields() const;
 
     // `text` as a quoted JSON string. Valid UTF-8 passes through; each byte of ill-formed UTF-8
     // is read as Latin-1 and escaped, so device bytes never make the line invalid JSON.

@@ -2,7 +2,6 @@
 
 #include "core/common/Log.h"
 #include "core/control/ControlArguments.h"
-#include "core/control/ControlCommands.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -49,6 +48,17 @@ UniqueFd Listen(int family, std::uint16_t port) {
     return fd;
 }
 
+std::uint16_t BoundPort(const UniqueFd& fd) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(fd.Get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        return 0;
+    }
+    return ntohs(address.ss_family == AF_INET
+                     ? reinterpret_cast<const sockaddr_in&>(address).sin_port
+                     : reinterpret_cast<const sockaddr_in6&>(address).sin6_port);
+}
+
 UniqueFd OpenReserve() {
     return UniqueFd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
 }
@@ -61,19 +71,22 @@ void Refuse(const UniqueFd& fd, std::string_view why) {
 
 } // namespace
 
-ControlServer::ControlServer(ControlCommands& commands, IUiThread& ui, std::string token)
-    : commands_(commands), ui_(ui), token_(std::move(token)) {}
+ControlServer::ControlServer(IControlTarget& target, IUiThread& ui, std::string token)
+    : target_(target), ui_(ui), token_(std::move(token)) {}
 
 ControlServer::~ControlServer() {
     Stop();
 }
 
 bool ControlServer::Start(std::uint16_t port) {
+    // Port 0 lets the system choose once; the second address family then takes the same port.
     for (const int family : {AF_INET, AF_INET6}) {
         if (UniqueFd fd = Listen(family, port); fd.Valid()) {
+            port = BoundPort(fd);
             listeners_.push_back(std::move(fd));
         }
     }
+    port_ = port;
     if (listeners_.empty()) {
         Log::Error(LogArea::Host, "cannot listen for control clients on port " +
                                       std::to_string(port) + ": " + std::strerror(errno));
@@ -336,7 +349,7 @@ void ControlServer::HandleLine(Client& client, std::string_view line) {
     }
     client.busy = true;
     ui_.Post([this, id = client.id, text = std::string(line)] {
-        std::string reply = commands_.Run(text).ToLine();
+        std::string reply = target_.Run(text).ToLine();
         {
             std::lock_guard lock(finishedMutex_);
             finished_.emplace_back(id, std::move(reply));
@@ -397,7 +410,7 @@ void ControlServer::RequestProbe() {
     probeRequested_ = true;
     lastProbe_ = Clock::now();
     ui_.Post([this] {
-        StationProbe probe = commands_.Probe();
+        StationProbe probe = target_.Probe();
         {
             std::lock_guard lock(finishedMutex_);
             probe_ = std::move(probe);

@@ -4,6 +4,7 @@
 #include "core/common/UniqueFd.h"
 #include "core/common/WakeFd.h"
 #include "core/control/ControlWait.h"
+#include "core/control/IControlTarget.h"
 
 #include <atomic>
 #include <cstdint>
@@ -16,8 +17,6 @@
 #include <vector>
 
 namespace qx44 {
-
-class ControlCommands;
 
 // The control port: listens on 127.0.0.1 and ::1 only, reads one command per line from a bounded
 // number of clients and writes one JSON reply per line. Its own thread does the sockets and
@@ -39,13 +38,15 @@ public:
     static constexpr std::chrono::milliseconds kAcceptBackOff{200};
 
     // With a `token`, the first line of every connection must be "auth TOKEN".
-    ControlServer(ControlCommands& commands, IUiThread& ui, std::string token);
+    ControlServer(IControlTarget& target, IUiThread& ui, std::string token);
     ControlServer(const ControlServer&) = delete;
     ControlServer& operator=(const ControlServer&) = delete;
     ~ControlServer();
 
-    // False when neither loopback address could be listened on.
+    // False when neither loopback address could be listened on; port 0 takes a free one.
     bool Start(std::uint16_t port);
+    // The port listened on, once started.
+    std::uint16_t Port() const { return port_; }
     // Sends what replies are ready, closes every client and ends the thread.
     void Stop();
 
@@ -79,10 +80,11 @@ private:
     void RequestProbe();
     bool HasWaits() const;
 
-    ControlCommands& commands_;
+    IControlTarget& target_;
     IUiThread& ui_;
     std::string token_;
     std::vector<UniqueFd> listeners_;
+    std::uint16_t port_ = 0;
     // Closed to make room for taking a client off the queue when the descriptors have run out.
     UniqueFd reserve_;
     std::size_t maxClients_ = kMaxClients;

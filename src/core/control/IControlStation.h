@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/control/PlayerState.h"
 #include "core/screen/ScreenSnapshot.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace qx44 {
@@ -28,6 +30,9 @@ public:
     virtual ScreenSnapshot TextScreen() const = 0;
     virtual ScreenSnapshot StatusLine() const = 0;
     virtual HostLinkState HostState() const = 0;
+    // The port hosts connect to, once the station listens.
+    virtual std::optional<int> HostPort() const = 0;
+    virtual PlayerState Player() const = 0;
     // As the real key would: through the window that has the keyboard and the key routing.
     virtual void InjectKey(const NamedKey& key, bool down) = 0;
     // A PNG of what the window shows; an error text, empty when saved.

@@ -385,10 +385,14 @@ void CVideoPlayer::OnSlideTimer() {
 }
 
 void CVideoPlayer::UpdateTitle() {
+    view_.SetTitle(Title());
+}
+
+std::string CVideoPlayer::Title() const {
     char position[48];
     std::snprintf(position, sizeof position, " ( %d/%d ) ", engine_.GetCurrentIndex() + 1,
                   engine_.GetPlaylistCount());
-    view_.SetTitle(engine_.GetSourceUrl() + position + "    " + engine_.GetStatus());
+    return engine_.GetSourceUrl() + position + "    " + engine_.GetStatus();
 }
 
 void CVideoPlayer::SetProgressRange(int maximum) {

@@ -95,6 +95,13 @@ public:
     void OnCurrentItemChange() override;
     void UpdateTitle();
 
+    // What the player shows and does, for those who look on from outside.
+    std::string Title() const;
+    int CurrentIndex() const { return engine_.GetCurrentIndex(); }
+    int ItemCount() const { return engine_.GetPlaylistCount(); }
+    int PlayState() const { return engine_.GetPlayState(); }
+    int Volume() const { return engine_.GetVolume(); }
+
 private:
     void OnStatusChange() override { UpdateTitle(); }
     // Until the engine knows an item's size the zoom cannot place it, so each item is placed

@@ -12,7 +12,8 @@ namespace qx44 {
 class ScreenDumpComparison {
 public:
     // At most `limit` differences, then one line saying how many more there are. Empty when the
-    // documents show the same screens.
+    // documents show the same screens; one line naming the document and its line when one of
+    // them is not a dump (ScreenDumpParser).
     static std::vector<std::string> Differences(std::string_view expected, std::string_view actual,
                                                 std::size_t limit = 20);
 };

@@ -34,7 +34,7 @@ std::optional<int> StationInfoScreen::ShowStationInfo(std::string_view host) {
     PutRow(row++, ProductStrings::kProgramVersion);
     PutRow(row++, "Station number: " + std::to_string(settings.GetAddress()));
     PutRow(row++, "Station name: " + CQX44Setting::GetStationName());
-    PutRow(row++, "TCP port: " + std::to_string(settings.GetPortNum()));
+    PutRow(row++, "TCP port: " + std::to_string(tcpPort_.value_or(settings.GetPortNum())));
 
     std::optional<int> networkState;
     if (host.empty()) {

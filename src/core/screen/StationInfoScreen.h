@@ -43,6 +43,8 @@ public:
     // when the network is alive and the station has a hardware address, else kNoNetwork. With a
     // host, returns none: the network state is the caller's to keep.
     std::optional<int> ShowStationInfo(std::string_view host);
+    // The port hosts reach, where it is not Net/PortNum's (a free port the system chose).
+    void SetTcpPort(int port) { tcpPort_ = port; }
 
 private:
     const INetAdapterSource& Adapters() const;
@@ -51,6 +53,7 @@ private:
     CConsoleWin& textScreen_;
     CVantorBar& statusLine_;
     const INetAdapterSource* adapters_ = nullptr;
+    std::optional<int> tcpPort_;
 };
 
 } // namespace qx44

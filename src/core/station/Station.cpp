@@ -4,10 +4,15 @@
 #include "core/screen/ScreenDump.h"
 #include "core/settings/CQX44Setting.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+
 namespace qx44 {
 
 Station::Station(const StationConfig& config)
     : ui_(config.ui), listener_(config.listener), hasSerialPorts_(config.serialPorts != nullptr),
+      hostPort_(config.hostPort),
       cmd_(textScreen_, statusLine_, config.host != nullptr ? *config.host : link_,
            SerialPorts(config), config.beeper),
       link_(cmd_, config.ui, *this, config.transferPath, config.trace) {
@@ -47,7 +52,7 @@ ISerialDeviceFactory& Station::SerialPorts(const StationConfig& config) {
 
 bool Station::Listen() {
     const CQX44Setting settings;
-    const int port = settings.GetPortNum();
+    const int port = hostPort_ ? *hostPort_ : settings.GetPortNum();
     const std::string bind = settings.GetBind();
     const auto address = CTCPIPListen::ParseAddress(bind);
     if (port < 0 || port > 0xFFFF) {
@@ -59,7 +64,11 @@ bool Station::Listen() {
         Log::Error(LogArea::Host, "cannot listen: Net/Bind=" + bind + " is not an IPv4 address");
         return false;
     }
-    return link_.StartListening(static_cast<std::uint16_t>(port), *address);
+    if (!link_.StartListening(static_cast<std::uint16_t>(port), *address)) {
+        return false;
+    }
+    stationInfo_.SetTcpPort(link_.Listener().Port());
+    return true;
 }
 
 void Station::OnTimer1() {
@@ -159,6 +168,34 @@ HostLinkState Station::ControlView::HostState() const {
     const auto traffic = link.Traffic();
     return {link.HasHost(),   link.PeerAddress(), traffic.bytesIn,
             traffic.bytesOut, traffic.messagesIn, traffic.messagesOut};
+}
+
+std::optional<int> Station::ControlView::HostPort() const {
+    const CTCPIPListen& listener = station_.link_.Listener();
+    return listener.IsListening() ? std::optional<int>(listener.Port()) : std::nullopt;
+}
+
+PlayerState Station::ControlView::Player() const {
+    if (!station_.terminal_) {
+        return {};
+    }
+    const CVideoPlayer& player = station_.terminal_->Player();
+    static constexpr auto kStates = std::to_array<std::pair<int, std::string_view>>({
+        {IMediaEngine::kPlaying, "playing"},
+        {IMediaEngine::kPaused, "paused"},
+        {IMediaEngine::kScanForward, "scanning"},
+        {IMediaEngine::kScanReverse, "scanning"},
+    });
+    const auto state =
+        std::ranges::find(kStates, player.PlayState(), &std::pair<int, std::string_view>::first);
+    return {.shown = player.IsShown(),
+            .title = player.ItemCount() > 0 ? player.Title() : std::string(),
+            .index = player.CurrentIndex(),
+            .count = player.ItemCount(),
+            .state = std::string(state != kStates.end() ? state->second : "stopped"),
+            .zoom = static_cast<int>(std::lround(player.Zoom() * 100)),
+            .volume = player.Volume(),
+            .local = player.IsLocalMode()};
 }
 
 void Station::ControlView::InjectKey(const NamedKey& key, bool down) {

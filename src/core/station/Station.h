@@ -47,6 +47,8 @@ struct StationConfig {
     // The player's engine and view; without them the station has no keyboard or player.
     IMediaEngine* mediaEngine = nullptr;
     IVideoPlayerView* playerView = nullptr;
+    // The host port instead of Net/PortNum; 0 takes a free one.
+    std::optional<std::uint16_t> hostPort = std::nullopt;
     // The host's picture transfer file.
     std::string transferPath = "./tmp.bmp";
     IHostTrace& trace = IHostTrace::None();
@@ -73,7 +75,8 @@ public:
     Station& operator=(const Station&) = delete;
     ~Station() override;
 
-    // On Net/PortNum and Net/Bind; false, logged, when they are wrong or the port is taken.
+    // On Net/PortNum (or the configured port) and Net/Bind; false, logged, when they are wrong or
+    // the port is taken.
     bool Listen();
     bool Listen(std::uint16_t port, in_addr address) { return link_.StartListening(port, address); }
     void AcceptHost() { link_.AcceptHost(); }
@@ -134,6 +137,7 @@ private:
     IUiThread& ui_;
     IStationListener& listener_;
     const bool hasSerialPorts_;
+    const std::optional<std::uint16_t> hostPort_;
     CConsoleWin textScreen_;
     CVantorBar statusLine_;
     StatusIndicators indicators_;
@@ -155,6 +159,8 @@ private:
         ScreenSnapshot TextScreen() const override;
         ScreenSnapshot StatusLine() const override;
         HostLinkState HostState() const override;
+        std::optional<int> HostPort() const override;
+        PlayerState Player() const override;
         void InjectKey(const NamedKey& key, bool down) override;
         std::string SavePicture(const std::string& path) override;
         void Shutdown() override;

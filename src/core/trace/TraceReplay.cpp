@@ -182,11 +182,26 @@ std::string TraceReplay::CompareReplies(const std::vector<TraceLine>& lines,
 }
 
 int TraceReplay::Run(const Options& options, std::ostream& report) {
+    return Replay(options, report).status;
+}
+
+TraceReplay::Result TraceReplay::Replay(const Options& options, std::ostream& report) {
+    Result result;
+    const auto cannotRun = [&](std::string error) {
+        report << error << "\n";
+        result.error = std::move(error);
+        result.status = kCannotRun;
+        return result;
+    };
+    const auto differs = [&](std::string difference) {
+        report << difference << "\n";
+        result.differences.push_back(std::move(difference));
+        result.status = std::max(result.status, kDiffers);
+    };
     std::string error;
     const auto text = ReadFile(options.tracePath, error);
     if (!text) {
-        report << "cannot read the trace " << options.tracePath << ": " << error << "\n";
-        return kCannotRun;
+        return cannotRun("cannot read the trace " + options.tracePath + ": " + error);
     }
     // A writer that stopped mid-line (a full disk, a station killed) leaves a line cut short:
     // the replay goes up to the last whole line.
@@ -198,21 +213,17 @@ int TraceReplay::Run(const Options& options, std::ostream& report) {
     std::istringstream in{std::string(whole)};
     const auto lines = TraceFile::Parse(in, error);
     if (!lines) {
-        report << options.tracePath << ": " << error << "\n";
-        return kCannotRun;
+        return cannotRun(options.tracePath + ": " + error);
     }
     // Without a message there is no host to replay, and the station would wait for one.
     if (lines->empty()) {
-        report << options.tracePath << ": the trace has no session\n";
-        return kCannotRun;
+        return cannotRun(options.tracePath + ": the trace has no session");
     }
-    std::optional<std::string> expectedScreen;
     if (!options.expectScreenPath.empty()) {
-        expectedScreen = ReadFile(options.expectScreenPath, error);
-        if (!expectedScreen) {
-            report << "cannot read the expected screen " << options.expectScreenPath << ": "
-                   << error << "\n";
-            return kCannotRun;
+        result.expectedScreen = ReadFile(options.expectScreenPath, error);
+        if (!result.expectedScreen) {
+            return cannotRun("cannot read the expected screen " + options.expectScreenPath + ": " +
+                             error);
         }
     }
 
@@ -220,44 +231,41 @@ int TraceReplay::Run(const Options& options, std::ostream& report) {
                                                   kStationTick / options.speed)
                                             : kFastTick);
     if (!station.Start()) {
-        report << "the replay station cannot listen on the loopback interface\n";
-        return kCannotRun;
+        return cannotRun("the replay station cannot listen on the loopback interface");
     }
     const auto received = Play(*lines, station.Port(), options.speed, options.settle);
     if (!received) {
-        report << "cannot connect to the replay station\n";
-        return kCannotRun;
+        return cannotRun("cannot connect to the replay station");
     }
     if (!station.WaitForHostGone(std::chrono::steady_clock::now() + options.settle)) {
-        report << "the station did not finish with the replayed host in time\n";
-        return kDiffers;
+        differs("the station did not finish with the replayed host in time");
+        return result;
     }
-    const std::string screen = station.Dump();
+    result.screen = station.Dump();
 
-    int status = kMatches;
     if (!options.dumpScreenPath.empty()) {
         std::ofstream out(options.dumpScreenPath, std::ios::binary | std::ios::trunc);
-        out << screen;
+        out << result.screen;
         if (!out.flush()) {
-            report << "cannot write the screen dump " << options.dumpScreenPath << "\n";
-            status = kCannotRun;
+            result.error = "cannot write the screen dump " + options.dumpScreenPath;
+            report << result.error << "\n";
+            result.status = kCannotRun;
         }
     }
     if (const std::string difference = CompareReplies(*lines, *received); !difference.empty()) {
-        report << options.tracePath << ": " << difference << "\n";
-        status = std::max(status, kDiffers);
+        differs(options.tracePath + ": " + difference);
     }
-    if (expectedScreen) {
+    if (result.expectedScreen) {
         for (const std::string& difference :
-             ScreenDumpComparison::Differences(*expectedScreen, screen)) {
-            report << options.expectScreenPath << ": " << difference << "\n";
-            status = std::max(status, kDiffers);
+             ScreenDumpComparison::Differences(*result.expectedScreen, result.screen)) {
+            differs(options.expectScreenPath + ": " + difference);
+            result.screenDiffers = true;
         }
     }
-    if (status == kMatches) {
+    if (result.status == kMatches) {
         report << options.tracePath << ": replies and screen match\n";
     }
-    return status;
+    return result;
 }
 
 } // namespace qx44

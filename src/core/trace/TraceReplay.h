@@ -30,8 +30,22 @@ public:
         std::chrono::milliseconds settle{std::chrono::seconds(30)};
     };
 
+    // What one replay found, for a caller that reports more than the text.
+    struct Result {
+        int status = kMatches;
+        // Each difference as the report states it, in the report's order.
+        std::vector<std::string> differences{};
+        // Why the replay could not run, when it could not.
+        std::string error{};
+        // The final screens as a dump, and the expectation when there was one.
+        std::string screen{};
+        std::optional<std::string> expectedScreen{};
+        bool screenDiffers = false;
+    };
+
     // Writes what differs (or a one-line summary) to `report`; returns one of the statuses.
     static int Run(const Options& options, std::ostream& report);
+    static Result Replay(const Options& options, std::ostream& report);
 
     // The replies compared with the trace's S lines: empty when they match, else the first
     // difference naming the trace line.

@@ -69,6 +69,10 @@ CQX44Flash::CQX44Flash(bool windowed, QWidget* parent, IHostTrace& trace)
 CQX44Flash::~CQX44Flash() = default;
 
 void CQX44Flash::Start() {
+    if (quickStart_) {
+        OpenTerminal();
+        return;
+    }
     ShowWindow(*this);
     activateWindow();
     setFocus();
@@ -131,6 +135,7 @@ void CQX44Flash::keyPressEvent(QKeyEvent* event) {
 void CQX44Flash::EnterSetup() {
     // Only the setup page is worked with a pointer.
     QGuiApplication::restoreOverrideCursor();
+    emit SetupEntered();
     {
         CSettingDlg setup(this);
         setup.exec();
@@ -141,17 +146,14 @@ void CQX44Flash::EnterSetup() {
 
 void CQX44Flash::OpenTerminal() {
     hideDelay_.start(kHideDelayMs);
-    terminal_ = std::make_unique<CQX44SimDlg>(nullptr, trace_);
+    terminal_ = std::make_unique<CQX44SimDlg>(nullptr, trace_, hostPort_);
     ShowWindow(*terminal_);
     // Out of sight in the top-right corner, as the station leaves it.
     if (const QScreen* screen = terminal_->screen()) {
         QCursor::setPos(screen->geometry().topRight());
     }
-    if (controlPort_) {
-        terminal_->SetControlPort(*controlPort_);
-    }
-    if (httpPort_) {
-        terminal_->SetHttpPort(*httpPort_);
+    if (httpCommands_ != nullptr) {
+        terminal_->SetHttp(httpPort_, *httpCommands_);
     }
     terminal_->Initialise();
     emit TerminalOpened();

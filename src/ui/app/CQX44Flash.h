@@ -32,18 +32,26 @@ public:
                         IHostTrace& trace = IHostTrace::None());
     ~CQX44Flash() override;
 
-    // Shows the page and starts the boot delay.
+    // Shows the page and starts the boot delay; a quick start opens the terminal at once.
     void Start();
-    // The terminal's control port, instead of the settings' (--control).
-    void SetControlPort(std::optional<int> port) { controlPort_ = port; }
-    // The terminal's web server port, instead of the settings' (--http).
-    void SetHttpPort(std::optional<int> port) { httpPort_ = port; }
+    // Leaves out the boot screen's three seconds: a test convenience, not what a station does.
+    void SetQuickStart(bool quick) { quickStart_ = quick; }
+    // The terminal's host port, instead of the settings' (--port; 0: a free one).
+    void SetHostPort(std::optional<std::uint16_t> port) { hostPort_ = port; }
+    // The terminal's web server port instead of the settings' (--http), and where its API runs
+    // the control commands: the program's control port router.
+    void SetHttp(std::optional<int> port, IControlTarget& commands) {
+        httpPort_ = port;
+        httpCommands_ = &commands;
+    }
 
     // The texts as shown, by their ids; for the checks of those who look at the page.
     QString TextOf(int id) const;
     CQX44SimDlg* Terminal() const { return terminal_.get(); }
 
 signals:
+    // Del or Down arrow opened the setup page.
+    void SetupEntered();
     // The terminal has opened and initialised.
     void TerminalOpened();
 
@@ -70,8 +78,10 @@ private:
     QTimer bootDelay_;
     QTimer hideDelay_;
     std::unique_ptr<CQX44SimDlg> terminal_;
-    std::optional<int> controlPort_;
+    bool quickStart_ = false;
+    std::optional<std::uint16_t> hostPort_;
     std::optional<int> httpPort_;
+    IControlTarget* httpCommands_ = nullptr;
 };
 
 } // namespace qx44

@@ -6,6 +6,7 @@
 #include "core/settings/SettingsLocation.h"
 #include "platform/LinuxNetAdapters.h"
 #include "ui/app/CQX44Flash.h"
+#include "ui/app/ControlPortHost.h"
 #include "ui/app/StationFonts.h"
 #include "ui/app/TerminationWatcher.h"
 
@@ -40,14 +41,20 @@ int CQX44SimApp::Run(const Options& options) {
     QApplication::setOverrideCursor(Qt::BlankCursor);
 
     TerminationWatcher termination;
+    // Open before the boot screen, so scripts can wait for the terminal instead of polling.
+    ControlPortHost control(options.controlPort);
+    control.Start();
     int status = 0;
     {
         CQX44Flash boot(options.windowed, nullptr,
                         options.trace != nullptr ? *options.trace : IHostTrace::None());
-        boot.SetControlPort(options.controlPort);
-        boot.SetHttpPort(options.httpPort);
+        boot.SetQuickStart(options.quickStart);
+        boot.SetHostPort(options.hostPort);
+        boot.SetHttp(options.httpPort, control.Commands());
+        control.Follow(boot, options.hostPort.has_value() || options.httpPort.has_value());
         boot.Start();
         status = QApplication::exec();
+        control.Stop();
     }
     CNetCard::SetAdapterSource(nullptr);
     QApplication::restoreOverrideCursor();

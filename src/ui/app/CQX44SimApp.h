@@ -4,6 +4,7 @@
 #include "platform/SingleInstanceLock.h"
 #include "ui/app/QtDisplayInfo.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -18,10 +19,14 @@ public:
         // The settings file named on the command line or in the environment; empty for the
         // default one beside the program.
         std::string settingsFile;
-        // --control PORT, over the settings' Control/Port.
+        // --control PORT (0: a free one), over the settings' Control/Port.
         std::optional<int> controlPort;
         // --http PORT, over the settings' Http/Port.
         std::optional<int> httpPort;
+        // --port PORT (0: a free one), over the settings' Net/PortNum.
+        std::optional<std::uint16_t> hostPort;
+        // --quick-start: no boot screen.
+        bool quickStart = false;
         // Where every host session is traced (`--trace`); none when null.
         IHostTrace* trace = nullptr;
     };

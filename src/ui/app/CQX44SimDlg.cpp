@@ -14,7 +14,7 @@
 
 namespace qx44 {
 
-CQX44SimDlg::CQX44SimDlg(QWidget* parent, IHostTrace& trace)
+CQX44SimDlg::CQX44SimDlg(QWidget* parent, IHostTrace& trace, std::optional<std::uint16_t> hostPort)
     : QWidget(parent), statusLineShown_(CQX44Setting().GetStatusLn()),
       station_(StationConfig{.ui = ui_,
                              .beeper = beeper_,
@@ -25,6 +25,7 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent, IHostTrace& trace)
                              .preparedComPorts = kSetupComPorts,
                              .mediaEngine = &engine_,
                              .playerView = &playerWindow_,
+                             .hostPort = hostPort,
                              .trace = trace}),
       textView_(station_.TextScreen(), messageBox_, this),
       statusView_(station_.StatusLine(), messageBox_, this), keyboard_(*station_.Terminal()) {
@@ -51,8 +52,6 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent, IHostTrace& trace)
 }
 
 CQX44SimDlg::~CQX44SimDlg() {
-    // Control clients' last replies go out before the station they ask about goes.
-    controlServer_.reset();
     httpServer_.reset();
     // The notifier must go before the listening socket it watches; the receive thread before
     // the views it draws on.
@@ -70,27 +69,8 @@ void CQX44SimDlg::Initialise() {
     timer2_.start(kTimer2Ms);
     station_.LoadSettings();
     localFolder_ = CQX44Setting().GetFolder();
-    StartControlPort();
     StartHttpServer();
     setFocus();
-}
-
-void CQX44SimDlg::StartControlPort() {
-    const CQX44Setting settings;
-    const int port = controlPort_.value_or(settings.ReadInt("Control", "Port", 0));
-    if (port == 0) {
-        return;
-    }
-    if (port < 0 || port > 0xFFFF) {
-        Log::Error(LogArea::Host, "cannot listen for control clients: port " +
-                                      std::to_string(port) + " is not a TCP port number");
-        return;
-    }
-    controlServer_ = std::make_unique<ControlServer>(station_.Control(), ui_,
-                                                     settings.ReadString("Control", "Token", ""));
-    if (!controlServer_->Start(static_cast<std::uint16_t>(port))) {
-        controlServer_.reset();
-    }
 }
 
 void CQX44SimDlg::StartHttpServer() {
@@ -106,7 +86,10 @@ void CQX44SimDlg::StartHttpServer() {
         return;
     }
     httpServer_ = std::make_unique<HttpServer>(
-        HttpServer::Station{[this](std::string_view line) { return station_.Control().Run(line); },
+        HttpServer::Station{[this](std::string_view line) {
+                                return httpCommands_ != nullptr ? httpCommands_->Run(line)
+                                                                : station_.Control().Run(line);
+                            },
                             [this] { return controlStation_.Picture(); }},
         settings.ReadString("Control", "Token", ""));
     if (!httpServer_->Start(static_cast<std::uint16_t>(*port),
@@ -162,9 +145,7 @@ void CQX44SimDlg::LayOutScreens() {
 void CQX44SimDlg::HideTerminalScreens() {
     textView_.hide();
     statusView_.hide();
-    if (httpServer_) {
-        httpServer_->Stream().PlayerShown(true);
-    }
+    StreamPlayer(true);
 }
 
 void CQX44SimDlg::ShowTerminalScreens() {
@@ -176,8 +157,12 @@ void CQX44SimDlg::ShowTerminalScreens() {
     station_.StatusLine().InvalidateAll();
     textView_.update();
     statusView_.update();
+    StreamPlayer(false);
+}
+
+void CQX44SimDlg::StreamPlayer(bool shown) {
     if (httpServer_) {
-        httpServer_->Stream().PlayerShown(false);
+        httpServer_->Stream().PlayerChanged(shown, station_.Control().Run("player").ToLine());
     }
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/control/ControlServer.h"
 #include "core/station/Station.h"
 #include "platform/AlsaBeeper.h"
 #include "platform/PseudoTerminalFactory.h"
@@ -39,19 +38,23 @@ public:
     static constexpr int kShownWaitMs = 1000;
     static constexpr int kSetupComPorts = 8;
 
-    // `trace` hears every byte of every host session (`--trace`).
-    explicit CQX44SimDlg(QWidget* parent = nullptr, IHostTrace& trace = IHostTrace::None());
+    // `trace` hears every byte of every host session (`--trace`); `hostPort` is the port hosts
+    // connect to instead of Net/PortNum's (0: a free one).
+    explicit CQX44SimDlg(QWidget* parent = nullptr, IHostTrace& trace = IHostTrace::None(),
+                         std::optional<std::uint16_t> hostPort = std::nullopt);
     ~CQX44SimDlg() override;
 
     // Once the window is placed: listener, timers, start tone, information screen, settings.
     void Initialise();
-    // The control port's port instead of Control/Port's; call before Initialise.
-    void SetControlPort(int port) { controlPort_ = port; }
-    // The web server's port instead of Http/Port's (0: a free one); call before Initialise.
-    void SetHttpPort(int port) { httpPort_ = port; }
+    // The web server's port instead of Http/Port's (0: a free one), and the commands its API runs;
+    // call before Initialise.
+    void SetHttp(std::optional<int> port, IControlTarget& commands) {
+        httpPort_ = port;
+        httpCommands_ = &commands;
+    }
     // The web server, once it listens; its Port() is the one bound.
     const HttpServer* Http() const { return httpServer_.get(); }
-    // Where the program adds control commands of its own (the devices').
+    // The control port's commands on this station, which the program's control port serves.
     ControlCommands& Control() { return station_.Control(); }
 
     const CConsoleWin& TextScreen() const { return station_.TextScreen(); }
@@ -82,8 +85,9 @@ protected:
 
 private:
     bool StartListening();
-    void StartControlPort();
     void StartHttpServer();
+    // The web viewers hear the player come and go.
+    void StreamPlayer(bool shown);
     void PaintStatusLineNow();
     void LayOutScreens();
     void OnTimer1() { station_.OnTimer1(); }
@@ -127,9 +131,9 @@ private:
     // Kept until the next one opens; it uses the station's key-state table, so it goes first.
     std::unique_ptr<CLocalVideoDlg> localBrowser_;
     QtControlStation controlStation_{*this};
-    std::optional<int> controlPort_;
-    std::unique_ptr<ControlServer> controlServer_;
     std::optional<int> httpPort_;
+    // The program's router; the station's own table until one is given.
+    IControlTarget* httpCommands_ = nullptr;
     std::unique_ptr<HttpServer> httpServer_;
 };
 

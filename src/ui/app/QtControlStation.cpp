@@ -34,8 +34,7 @@ QImage QtControlStation::Picture() const {
     return window_.grab().toImage();
 }
 
-void QtControlStation::Shutdown() {
-    // As SIGTERM does, after this command's reply is on its way.
+void QtControlStation::EndProgram() {
     QMetaObject::invokeMethod(
         qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }

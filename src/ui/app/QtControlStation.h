@@ -20,7 +20,9 @@ public:
     std::string SavePicture(const std::string& path);
     // The same picture, in memory.
     QImage Picture() const;
-    void Shutdown();
+    void Shutdown() { EndProgram(); }
+    // As SIGTERM does, once the reply in hand is on its way.
+    static void EndProgram();
 
 private:
     QWidget& window_;

@@ -1,13 +1,17 @@
 #include "Version.h"
 #include "core/common/Log.h"
 #include "core/settings/CQX44Setting.h"
+#include "core/trace/ReplaySuite.h"
 #include "core/trace/TraceReplay.h"
 #include "core/trace/TraceWriter.h"
 #include "ui/app/CQX44SimApp.h"
 #include "ui/app/QtLogSink.h"
+#include "ui/app/StationFonts.h"
+#include "ui/screen/ReplayPictures.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QGuiApplication>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -60,13 +64,22 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption headless("headless",
                                       "Run with no display: the screens render off screen.");
     const QCommandLineOption control(
-        "control", "Serve the control port on PORT (127.0.0.1 and ::1 only; 0: off).", "PORT");
+        "control",
+        "Serve the control port on PORT (127.0.0.1 and ::1 only; 0: a free port), open from the "
+        "program's start.",
+        "PORT");
     const QCommandLineOption http(
         "http",
         "Serve the web view and its JSON API on PORT (127.0.0.1 and ::1 unless [Http] Bind says "
         "otherwise; 0: a free port).",
         "PORT");
-    parser.addOptions({help, version, verbose, windowed, settings, headless, control, http});
+    const QCommandLineOption port(
+        "port", "Listen for hosts on PORT instead of Net/PortNum (0: a free port).", "PORT");
+    const QCommandLineOption quickStart(
+        "quick-start", "Open the terminal at once, without the boot screen's three seconds (for "
+                       "tests: a station always shows its boot screen).");
+    parser.addOptions(
+        {help, version, verbose, windowed, settings, headless, control, http, port, quickStart});
     // The host developer's tools: a decoded trace of every session, and its replay.
     const QCommandLineOption trace(
         "trace", "Write a decoded trace of every host session to FILE (- for stderr).", "FILE");
@@ -74,11 +87,13 @@ int main(int argc, char* argv[]) {
         "replay",
         QString("Play a trace's host messages into a fresh station without a display, compare its "
                 "replies and end: status %1 when all match, %2 when not, %3 when the replay "
-                "cannot run (a file it cannot read or write).")
+                "cannot run (a file it cannot read or write). PATH is a trace, a case folder "
+                "(host.trace, and expected.txt to compare the screens with) or a folder of case "
+                "folders; more PATHs may follow.")
             .arg(qx44::TraceReplay::kMatches)
             .arg(qx44::TraceReplay::kDiffers)
             .arg(qx44::TraceReplay::kCannotRun),
-        "TRACE");
+        "PATH");
     const QCommandLineOption speed("speed",
                                    "Replay at the recorded timing (1), FACTOR times faster, or as "
                                    "fast as possible (0, the default).",
@@ -87,7 +102,15 @@ int main(int argc, char* argv[]) {
         "expect-screen", "After the replay, compare the screens with the dump in FILE.", "FILE");
     const QCommandLineOption dumpScreen(
         "dump-screen", "After the replay, write the screens' dump to FILE.", "FILE");
-    parser.addOptions({trace, replay, speed, expectScreen, dumpScreen});
+    const QCommandLineOption junit("junit", "After the replay, write a JUnit XML report to FILE.",
+                                   "FILE");
+    const QCommandLineOption artifacts(
+        "artifacts",
+        "For each case whose screens differ, draw DIR/CASE/expected.png, actual.png and diff.png.",
+        "DIR");
+    parser.addOptions({trace, replay, speed, expectScreen, dumpScreen, junit, artifacts});
+    parser.addPositionalArgument("PATH", "With --replay: more traces or case folders.",
+                                 "[PATH...]");
     // A first look before the application object exists: --version and --help need no display.
     // Qt's own options (-platform ...) are only known once the application has taken them out.
     QStringList arguments;
@@ -108,7 +131,8 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    for (const QCommandLineOption* replayOnly : {&speed, &expectScreen, &dumpScreen}) {
+    for (const QCommandLineOption* replayOnly :
+         {&speed, &expectScreen, &dumpScreen, &junit, &artifacts}) {
         if (parser.isSet(*replayOnly) && !parser.isSet(replay)) {
             Print(stderr, "qx44sim: --" + replayOnly->names().constFirst() +
                               " needs --replay\nTry 'qx44sim --help'.\n");
@@ -116,25 +140,26 @@ int main(int argc, char* argv[]) {
         }
     }
 
+    // A TCP port number option, or nothing when it is not given; false when it is malformed.
+    const auto portOption = [&parser](const QCommandLineOption& option, std::optional<int>& value) {
+        if (!parser.isSet(option)) {
+            return true;
+        }
+        bool isNumber = false;
+        value = parser.value(option).toInt(&isNumber);
+        if (!isNumber || *value < 0 || *value > 0xFFFF) {
+            Print(stderr, "qx44sim: --" + option.names().constFirst() +
+                              " needs a TCP port number, not " + parser.value(option) + "\n");
+            return false;
+        }
+        return true;
+    };
     std::optional<int> controlPort;
-    if (parser.isSet(control)) {
-        bool isNumber = false;
-        controlPort = parser.value(control).toInt(&isNumber);
-        if (!isNumber || *controlPort < 0 || *controlPort > 0xFFFF) {
-            Print(stderr, "qx44sim: --control needs a TCP port number, not " +
-                              parser.value(control) + "\n");
-            return 2;
-        }
-    }
+    std::optional<int> hostPort;
     std::optional<int> httpPort;
-    if (parser.isSet(http)) {
-        bool isNumber = false;
-        httpPort = parser.value(http).toInt(&isNumber);
-        if (!isNumber || *httpPort < 0 || *httpPort > 0xFFFF) {
-            Print(stderr,
-                  "qx44sim: --http needs a TCP port number, not " + parser.value(http) + "\n");
-            return 2;
-        }
+    if (!portOption(control, controlPort) || !portOption(port, hostPort) ||
+        !portOption(http, httpPort)) {
+        return 2;
     }
     // The platform is chosen before the application exists, and it overrides the environment.
     if (parser.isSet(headless)) {
@@ -145,16 +170,29 @@ int main(int argc, char* argv[]) {
     }
     if (parser.isSet(replay)) {
         bool speedOk = false;
-        const qx44::TraceReplay::Options replayOptions{
-            .tracePath = parser.value(replay).toStdString(),
+        qx44::ReplaySuite::Options replayOptions{
             .speed = parser.value(speed).toDouble(&speedOk),
             .expectScreenPath = parser.value(expectScreen).toStdString(),
-            .dumpScreenPath = parser.value(dumpScreen).toStdString()};
+            .dumpScreenPath = parser.value(dumpScreen).toStdString(),
+            .junitPath = parser.value(junit).toStdString(),
+            .artifactsPath = parser.value(artifacts).toStdString()};
         if (!speedOk || replayOptions.speed < 0) {
             Print(stderr, "qx44sim: --speed takes a factor of 0 or more\n");
             return 2;
         }
-        return qx44::TraceReplay::Run(replayOptions, std::cout);
+        for (const QString& path : parser.values(replay) + parser.positionalArguments()) {
+            replayOptions.inputs.push_back(path.toStdString());
+        }
+        // Pictures need fonts, so an application object; the replay still uses no display.
+        std::optional<QGuiApplication> pictureApp;
+        std::optional<qx44::ReplayPictures> pictures;
+        if (!replayOptions.artifactsPath.empty()) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            pictureApp.emplace(argc, argv);
+            qx44::InstallStationFonts();
+            replayOptions.pictures = &pictures.emplace();
+        }
+        return qx44::ReplaySuite::Run(replayOptions, std::cout);
     }
     std::unique_ptr<qx44::TraceWriter> traceWriter;
     if (parser.isSet(trace)) {
@@ -183,6 +221,10 @@ int main(int argc, char* argv[]) {
     options.windowed = parser.isSet(windowed);
     options.controlPort = controlPort;
     options.httpPort = httpPort;
+    if (hostPort) {
+        options.hostPort = static_cast<std::uint16_t>(*hostPort);
+    }
+    options.quickStart = parser.isSet(quickStart);
     options.trace = traceWriter.get();
     if (parser.isSet(settings)) {
         options.settingsFile = parser.value(settings).toStdString();

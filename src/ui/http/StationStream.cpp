@@ -106,8 +106,13 @@ void StationStream::SerialWritten(int port, std::string_view bytes) {
     Broadcast(Event({{"port", port}, {"data", FromUtf8(Windows1252::ToUtf8(raw))}}, "serial"));
 }
 
-void StationStream::PlayerShown(bool shown) {
-    Broadcast(Event({{"shown", shown}}, "player"));
+void StationStream::PlayerChanged(bool shown, std::string_view player) {
+    QJsonObject fields =
+        QJsonDocument::fromJson(QByteArray(player.data(), static_cast<qsizetype>(player.size())))
+            .object();
+    fields.remove("ok");
+    fields.insert("shown", shown);
+    Broadcast(Event(fields, "player"));
 }
 
 } // namespace qx44

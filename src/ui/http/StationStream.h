@@ -45,7 +45,9 @@ public:
     void HostDisconnected();
     void ReceiptPrinted(int port, std::string_view text);
     void SerialWritten(int port, std::string_view bytes);
-    void PlayerShown(bool shown);
+    // `player` is the control port's `player` reply; `shown` is what the window just did, which
+    // the player's own view may not report yet.
+    void PlayerChanged(bool shown, std::string_view player);
 
 private:
     void SendFrame();

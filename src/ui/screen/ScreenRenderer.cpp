@@ -32,6 +32,14 @@ void ScreenRenderer::Render(CDosScreen& screen, QImage& target, const QRegion& a
                          {bounds.left(), bounds.top(), bounds.right() + 1, bounds.bottom() + 1});
 }
 
+void ScreenRenderer::Render(ScreenSnapshot screen, QImage& target) {
+    screen.layout.LayOut({0, 0, target.width(), target.height()}, screen.columns, screen.rows);
+    MatchFont(screen.layout.BaseWidth(), screen.layout.BaseHeight());
+    QPainter painter(&target);
+    QtScreenPainter surface(painter, glyphs_, target, {});
+    ScreenPainter::Paint(screen, surface);
+}
+
 void ScreenRenderer::MatchFont(int cellWidth, int cellHeight) {
     if (cellWidth == fontCellWidth_ && cellHeight == fontCellHeight_) {
         return;

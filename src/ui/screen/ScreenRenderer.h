@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/screen/ScreenSnapshot.h"
 #include "ui/screen/GlyphCache.h"
 
 #include <QImage>
@@ -16,6 +17,9 @@ class ScreenRenderer {
 public:
     // Pixels outside `area` are left as they are.
     void Render(CDosScreen& screen, QImage& target, const QRegion& area);
+    // Paints a copy of a screen (a dump read back) over the whole image; the copy's layout is
+    // laid out anew for the image.
+    void Render(ScreenSnapshot screen, QImage& target);
 
     const QFont& Font() const { return glyphs_.Font(); }
 

@@ -1,6 +1,7 @@
 #include "core/control/ControlServer.h"
 
 #include "core/control/ControlCommands.h"
+#include "core/control/ControlRouter.h"
 #include "core/control/IControlStation.h"
 #include "core/keyboard/KeyNames.h"
 #include "core/keyboard/PcKeyTable.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <mutex>
+#include <regex>
 #include <set>
 #include <thread>
 
@@ -35,6 +37,10 @@ public:
     HostLinkState HostState() const override {
         std::lock_guard lock(mutex_);
         return {hostConnected, "127.0.0.1"};
+    }
+    std::optional<int> HostPort() const override { return 9100; }
+    PlayerState Player() const override {
+        return {.shown = true, .title = "a.mp4", .index = 0, .count = 2, .state = "playing"};
     }
     void InjectKey(const NamedKey& key, bool down) override {
         Note(std::string(key.name) + (down ? "v" : "^"));
@@ -127,18 +133,37 @@ TEST_F(ControlServerTest, AnswersEveryLineWithOneJsonReply) {
         {"snap x.png", R"({"ok":false,"error":"cannot write here"})", ""},
         {"serial 2 send AB", R"({"ok":true,"arguments":"2 send AB"})", ""},
         {"wait",
-         R"({"ok":false,"error":"usage: wait text STRING [SECONDS] | wait host [SECONDS] | wait stable MS [SECONDS]"})",
+         R"({"ok":false,"error":"usage: wait text STRING [SECONDS] | wait gone STRING [SECONDS] | wait any STRING... [SECONDS] | wait regex PATTERN [SECONDS] | wait host [SECONDS] | wait stable MS [SECONDS] | wait ready [SECONDS]"})",
          ""},
         {"wait text",
-         R"({"ok":false,"error":"usage: wait text STRING [SECONDS] | wait host [SECONDS] | wait stable MS [SECONDS]"})",
+         R"({"ok":false,"error":"usage: wait text STRING [SECONDS] | wait gone STRING [SECONDS] | wait any STRING... [SECONDS] | wait regex PATTERN [SECONDS] | wait host [SECONDS] | wait stable MS [SECONDS] | wait ready [SECONDS]"})",
          ""},
         {"wait host soon", R"({"ok":false,"error":"SECONDS must be a number of seconds"})", ""},
         {"wait text \"not there\" 0.1", R"({"ok":false,"error":"timeout"})", ""},
         {"wait host 0.1", R"({"ok":false,"error":"timeout"})", ""},
+        {"wait soon",
+         R"({"ok":false,"error":"wait for what: text, gone, any, regex, host, stable or ready"})",
+         ""},
+        {"wait regex \"(unclosed\"", R"({"ok":false,"error":"bad pattern: missing ): (unclosed"})",
+         ""},
+        {"wait regex \"(a*)*b\" 0.1", R"({"ok":false,"error":"timeout"})", ""},
+        {"wait regex \"^ {3}h.l+o\"", R"({"ok":true,"waitedMs":N,"matched":"   hello"})", ""},
+        {"wait gone hello 0.1", R"({"ok":false,"error":"timeout"})", ""},
+        {"wait gone bye", R"({"ok":true,"waitedMs":N})", ""},
+        {"wait any bye hello 2", R"({"ok":true,"waitedMs":N,"matched":"hello","index":1})", ""},
+        {"wait any", R"({"ok":false,"error":"usage: )" + std::string(ControlWait::kUsage) + R"("})",
+         ""},
+        {"wait ready", R"({"ok":true,"waitedMs":N})", ""},
+        {"player",
+         R"({"ok":true,"shown":true,"title":"a.mp4","index":0,"count":2,"state":"playing","zoom":100,"volume":0,"local":false})",
+         ""},
+        {"state", R"({"ok":false,"error":"unknown command state; try help"})", ""},
         {"shutdown now", R"({"ok":false,"error":"usage: shutdown"})", ""},
     };
+    const std::regex waited(R"("waitedMs":[0-9]+)");
     for (const auto& c : cases) {
-        EXPECT_EQ(client.Ask(c.line), c.reply) << c.line;
+        EXPECT_EQ(std::regex_replace(client.Ask(c.line), waited, R"("waitedMs":N)"), c.reply)
+            << c.line;
         EXPECT_EQ(station_.TakeEvents(), c.events) << c.line;
     }
     EXPECT_TRUE(client.Ask("wait text hello").starts_with(R"({"ok":true,"waitedMs":)"));
@@ -149,6 +174,39 @@ TEST_F(ControlServerTest, AnswersEveryLineWithOneJsonReply) {
     }
     EXPECT_EQ(client.Ask("quit"), R"({"ok":true})");
     EXPECT_TRUE(client.WaitClosed());
+}
+
+// From the program's start the router answers `state` and parks `wait ready`; other commands
+// say the station is starting until the terminal's table is there.
+TEST_F(ControlServerTest, RouterAnswersBeforeTheTerminalAndHandsOverToIt) {
+    ControlRouter router([this] { station_.Shutdown(); });
+    router.SetControlPort(port_);
+    ControlServer server(router, ui_, "");
+    ASSERT_TRUE(server.Start(port_));
+    test::ControlClient client(port_);
+    const std::string port = std::to_string(port_);
+    EXPECT_EQ(client.Ask("state"), R"({"ok":true,"phase":"boot","controlPort":)" + port +
+                                       R"(,"hostPort":null,"hostConnected":false,"player":null})");
+    EXPECT_EQ(client.Ask("screen"),
+              R"({"ok":false,"error":"the station is starting (boot); try wait ready"})");
+    EXPECT_EQ(client.Ask("wait ready 0.1"), R"({"ok":false,"error":"timeout"})");
+    EXPECT_NE(client.Ask("help").find(R"("state")"), std::string::npos);
+
+    client.Send("wait ready 10\n");
+    ui_.Post([&router, this] {
+        router.SetPhase(ControlRouter::Phase::Terminal);
+        router.SetTerminal(&commands_);
+    });
+    const auto ready = client.ReadLine(10s);
+    ASSERT_TRUE(ready);
+    EXPECT_TRUE(ready->starts_with(R"({"ok":true,"waitedMs":)")) << *ready;
+    EXPECT_EQ(
+        client.Ask("state"),
+        R"({"ok":true,"phase":"terminal","controlPort":)" + port +
+            R"(,"hostPort":9100,"hostConnected":false,"player":{"shown":true,"title":"a.mp4","index":0,"count":2,"state":"playing","zoom":100,"volume":0,"local":false}})");
+    EXPECT_NE(client.Ask("screen").find(R"("playerCovers":true)"), std::string::npos);
+    EXPECT_EQ(client.Ask("shutdown"), R"({"ok":true})");
+    EXPECT_EQ(station_.TakeEvents(), "shutdown");
 }
 
 // Clients are served side by side: one parked in a wait holds up nobody, one that sends a line
