@@ -1,10 +1,11 @@
 #!/usr/bin/python3
 """The fleet page under load: N stations (default 20) from the fleet program, each with a host
-that redraws the whole screen 10 times a second, and the fleet page open in headless Chromium.
-Prints, over SECONDS (default 20): the stations' CPU (sum and busiest, in % of one core), the
-browser's and the fleet program's, and the latency from a host's draw to its tile showing it,
-taken in each tile view: the moment a frame is on the tile's canvas, against the host's clock
-(the same machine's). Then the same CPU figures with the hosts silent and the page still open.
+that redraws the whole screen 10 times a second. Prints the CPU (in % of one core) of the
+stations (sum and busiest), the browser (headless Chromium), the fleet program and the hosts:
+first over SECONDS/2 with no page open, then over SECONDS (default 20) with the fleet page open,
+with the latency from a host's draw to its tile showing it, taken in each tile view (the moment
+a frame is on the tile's canvas, against the host's clock: the same machine's) and the frames a
+tile showed a second; last over SECONDS/2 with the hosts silent and the page still open.
 
 Every draw colours the first two cells of row 0 (sent last) with a number of its own, which the
 tile view reads back from its canvas; a draw the station folded into a later frame counts as
@@ -12,9 +13,11 @@ skipped. Needs python3-selenium, /usr/bin/chromium and /usr/bin/chromedriver.
 
 Usage: bench/fleet_page.py [N] [SECONDS] [PATH_TO_QX44SIM]   (default: build/src/ui/qx44sim)
 """
+import fcntl
 import json
 import os
-import socket
+import struct
+import termios
 import subprocess
 import sys
 import threading
@@ -73,16 +76,16 @@ def descendants(pid):
 
 
 class Painter(threading.Thread):
-    """One host: the whole screen, DRAWS_A_SECOND times a second, each draw's number in the
-    background colours of cells (0, 0) and (1, 0)."""
+    """One host: while `painting` is set, the whole screen DRAWS_A_SECOND times a second, each
+    draw's number in the background colours of cells (0, 0) and (1, 0)."""
 
     def __init__(self, port):
         super().__init__(daemon=True)
         self.host = fixture.Host(port)
         self.host.answered()
         self.sent = []
-        self.running = threading.Event()
-        self.running.set()
+        self.painting = threading.Event()
+        self.number = 0
 
     def draw(self, number):
         messages = []
@@ -100,14 +103,24 @@ class Painter(threading.Thread):
         self.host.sock.sendall(b"".join(messages))
 
     def run(self):
-        start = time.monotonic()
-        number = 0
-        while self.running.is_set():
-            self.draw(number)
-            number += 1
-            pause = start + number / DRAWS_A_SECOND - time.monotonic()
-            if pause > 0:
-                time.sleep(pause)
+        while True:
+            self.painting.wait()
+            start, drawn = time.monotonic(), 0
+            while self.painting.is_set():
+                self.draw(self.number)
+                self.number += 1
+                drawn += 1
+                pause = start + drawn / DRAWS_A_SECOND - time.monotonic()
+                if pause > 0:
+                    time.sleep(pause)
+
+
+def shown_count(browser, frame):
+    browser.switch_to.frame(frame)
+    try:
+        return browser.execute_script("return window.shown.length")
+    finally:
+        browser.switch_to.default_content()
 
 
 def latencies(sent, shown, colour_of):
@@ -138,10 +151,16 @@ def spread(values):
             f"max {values[-1]:.0f} ms ({len(values)} draws)")
 
 
+def unsent(connection):
+    """Bytes a host wrote that its station has not taken yet."""
+    return struct.unpack("i", fcntl.ioctl(connection.fileno(), termios.TIOCOUTQ, b"\0" * 4))[0]
+
+
 def measure(label, seconds, stations, browser_pid, fleet_pid):
     groups = {"stations": lambda: [s["pid"] for s in stations],
               "browser": lambda: descendants(browser_pid),
-              "fleet program": lambda: [fleet_pid]}
+              "fleet program": lambda: [fleet_pid],
+              "hosts (this script)": lambda: [os.getpid()]}
     before = {name: {pid: cpu_seconds(pid) for pid in pids()} for name, pids in groups.items()}
     start = time.monotonic()
     time.sleep(seconds)
@@ -186,7 +205,18 @@ def main():
         if len(colour_of) != len(COLOURS):
             raise SystemExit("the colour table's indexes do not give distinct colours")
 
+        for painter in painters:
+            painter.start()
+            painter.painting.set()
+        time.sleep(2)
         browser = fixture.start_browser()
+        measure(f"{count} stations, each redrawn {DRAWS_A_SECOND} times a second, no page open",
+                seconds / 2, stations, browser.service.process.pid, fleet.pid)
+        for painter in painters:
+            painter.painting.clear()
+
+        # Every tile in view: a browser may put off drawing frames that nobody sees.
+        browser.set_window_size(2400, 1600)
         browser.get(page)
         fixture.wait_for(lambda: len(browser.find_elements("css selector", "article.tile")) ==
                          count, f"{count} tiles", 120)
@@ -198,25 +228,32 @@ def main():
                 "a live tile", 120)
             browser.execute_script(WATCH, x0, x1, y)
             browser.switch_to.default_content()
-
         for painter in painters:
-            painter.start()
+            painter.painting.set()
         time.sleep(3)  # every stream is busy
         for painter in painters:
             painter.sent.clear()
         window_start = time.time() * 1000
-        measure(f"{count} stations, each redrawn {DRAWS_A_SECOND} times a second", seconds,
-                stations, browser.service.process.pid, fleet.pid)
+        measure("the same with the fleet page open", seconds, stations,
+                browser.service.process.pid, fleet.pid)
         window_end = time.time() * 1000
+        backlog = [unsent(painter.host.sock) for painter in painters]
         for painter in painters:
-            painter.running.clear()
-        for painter in painters:
-            painter.join()
-        found, skipped, total = [], 0, 0
+            painter.painting.clear()
+        # The tiles catch up (no frame for two seconds) before their records are read.
+        counts, deadline = None, time.monotonic() + 120
+        while time.monotonic() < deadline:
+            now = [shown_count(browser, frame) for frame in frames]
+            if now == counts:
+                break
+            counts = now
+            time.sleep(2)
+        found, skipped, total, tile_frames = [], 0, 0, 0
         for frame, painter in zip(frames, painters):
             browser.switch_to.frame(frame)
             shown = browser.execute_script("return window.shown")
             browser.switch_to.default_content()
+            tile_frames += sum(1 for stamp, _, _ in shown if window_start <= stamp <= window_end)
             # The draws of the window, with a second for the last ones to arrive.
             sent = [(at, n) for at, n in painter.sent if window_start <= at <= window_end - 1000]
             draw_latencies, missed = latencies(sent, shown, colour_of)
@@ -225,6 +262,10 @@ def main():
             total += len(sent)
         print(f"draw to tile: {spread(found)}; {skipped} of {total} draws never shown on their "
               "own (folded into a later frame)")
+        print(f"frames shown: {tile_frames / count / ((window_end - window_start) / 1000):.1f} "
+              "a second per tile")
+        print(f"host bytes not yet taken by their stations at the end: total {sum(backlog)}, "
+              f"most {max(backlog)} (one draw is about 2.3 kB)")
         time.sleep(3)
         measure("hosts silent, page open", seconds / 2, stations,
                 browser.service.process.pid, fleet.pid)
@@ -233,7 +274,7 @@ def main():
               "cores")
     finally:
         for painter in painters:
-            painter.running.clear()
+            painter.painting.clear()
             painter.host.close()
         if browser is not None:
             browser.quit()
