@@ -163,10 +163,12 @@ class Fleet:
                                   ("name", "hostPort", "controlPort", "httpPort", "pid",
                                    "restarts", "folder")))
 
-    @staticmethod
-    def _entry(station: FleetStation) -> dict[str, Any]:
+    def _entry(self, station: FleetStation) -> dict[str, Any]:
         record = station.record()
-        record.update(url=f"http://127.0.0.1:{station.ports.http}", token=None)
+        # A token given with --set Control/Token=... guards every station's web view too.
+        token = next((value for section, key, value in self._arguments.settings
+                      if (section.lower(), key.lower()) == ("control", "token")), None)
+        record.update(url=f"http://127.0.0.1:{station.ports.http}", token=token or None)
         return record
 
     def _restarted(self, station: FleetStation) -> None:
