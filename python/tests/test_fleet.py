@@ -1,7 +1,8 @@
 """The fleet program as a user runs it: three stations on free ports listed as JSON lines, each
 reachable on its ports; a killed station started again with its count up, on the page's event
 stream too; every station stopped and every folder removed at the end, a given folder kept, no
-station left running when the fleet itself is killed; bad input refused."""
+station left running when the fleet itself is killed; a lab's stations file on the page and read
+again on SIGHUP; bad input refused."""
 
 from __future__ import annotations
 
@@ -12,6 +13,7 @@ import signal
 import subprocess
 import threading
 import time
+import urllib.error
 import urllib.request
 from pathlib import Path
 from typing import Any, Callable
@@ -54,13 +56,22 @@ class Lines:
         for line in stream:
             self._lines.put(line.decode() if isinstance(line, bytes) else line)
 
-    def next_json(self, what: str, match: Callable[[dict[str, Any]], bool]) -> dict[str, Any]:
+    def next_line(self, what: str, text: str) -> str:
+        return self._next(what, lambda line: text in line)
+
+    def _next(self, what: str, match: Callable[[str], bool]) -> str:
         deadline = time.monotonic() + DEADLINE
         while True:
             try:
                 line = self._lines.get(timeout=max(0.0, deadline - time.monotonic()))
             except queue.Empty:
                 raise AssertionError(f"timed out waiting for {what}") from None
+            if match(line):
+                return line
+
+    def next_json(self, what: str, match: Callable[[dict[str, Any]], bool]) -> dict[str, Any]:
+        while True:
+            line = self._next(what, lambda line: True)
             if line.startswith("data: "):
                 line = line[len("data: "):]
             if line.startswith(("{", "[")):
@@ -150,6 +161,49 @@ def test_a_given_folder_is_kept_and_no_station_outlives_the_fleet(
         assert fleet.wait(DEADLINE) == status
         wait_for(lambda: not running(station["pid"]), "the station to end")
         assert (kept / "station-1" / "setting.txt").is_file()
+    finally:
+        stop(fleet)
+
+
+PAGE_PATHS = [("/", {}, 200, "text/html"), ("/fleet.js", {}, 200, "text/javascript"),
+              ("/fleet.css", {}, 200, "text/css"), ("/api/stations", {}, 200, "application/json"),
+              ("/nothing", {}, 404, "text/plain"),
+              ("/api/stations", {"Host": "fleet.example"}, 421, "text/plain")]
+
+
+def test_a_labs_stations_file_on_the_page_and_read_again(tmp_path: Path) -> None:
+    lab = tmp_path / "lab.txt"
+    lab.write_text("# the lab\nbench-1 http://lab-pc-1:8080 t0ken\nbench-2 https://lab-pc-2:8443/\n")
+    fleet = start_fleet(Path("/bin/false"), "--stations", str(lab), "--page", "0", "--json")
+    try:
+        out = Lines(fleet.stdout)
+        listed = [out.next_json(f"entry {i}", lambda r: "name" in r) for i in (1, 2)]
+        assert [(e["name"], e["url"], e["token"], e["restarts"]) for e in listed] == [
+            ("bench-1", "http://lab-pc-1:8080", "t0ken", None),
+            ("bench-2", "https://lab-pc-2:8443", None, None)]
+        page = out.next_json("the page", lambda r: r.get("event") == "page")["url"]
+        for path, headers, status, kind in PAGE_PATHS:
+            request = urllib.request.Request(page.rstrip("/") + path, headers=headers)
+            try:
+                answer = urllib.request.urlopen(request, timeout=10)
+            except urllib.error.HTTPError as error:
+                answer = error
+            with answer:
+                assert (path, answer.status) == (path, status)
+                assert answer.headers["Content-Type"].startswith(kind)
+        events = Lines(urllib.request.urlopen(page + "events", timeout=DEADLINE))
+        events.next_json("the first event", lambda r: isinstance(r, list) and len(r) == 2)
+        err = Lines(fleet.stderr)
+        lab.write_text("bench-1 http://lab-pc-1:8080\nbench-1 http://lab-pc-1:8081\n")
+        fleet.send_signal(signal.SIGHUP)
+        err.next_line("the broken file refused",
+                      "line 2: the name bench-1 is taken by an earlier line; the page stays")
+        lab.write_text("bench-1 http://lab-pc-1:8080\nbench-3 http://lab-pc-3:8080\n")
+        fleet.send_signal(signal.SIGHUP)
+        shown = events.next_json("the file read again", lambda r: isinstance(r, list))
+        assert [e["name"] for e in shown] == ["bench-1", "bench-3"]
+        fleet.send_signal(signal.SIGTERM)
+        assert fleet.wait(DEADLINE) == 0
     finally:
         stop(fleet)
 
