@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config ccache
-    qt6-base-dev libx11-dev libasound2-dev libmpv-dev
+    qt6-base-dev qt6-httpserver-dev qt6-websockets-dev libx11-dev libasound2-dev libmpv-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     fonts-liberation fonts-wqy-microhei
     libre2-dev qt6-httpserver-dev qt6-websockets-dev

@@ -145,7 +145,7 @@ TEST(ProgramOverTcpTest, VerboseLogsWhatTheStationIgnores) {
     const std::string help = answer("--help");
     for (const char* option :
          {"--help", "--version", "--verbose", "--windowed", "--settings", "--headless", "--control",
-          "--trace", "--replay", "--speed", "--expect-screen", "--dump-screen"}) {
+          "--http", "--trace", "--replay", "--speed", "--expect-screen", "--dump-screen"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option << " missing from --help";
     }
     // The help wraps its lines.

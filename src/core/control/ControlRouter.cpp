@@ -65,6 +65,8 @@ ControlReply ControlRouter::State() const {
     reply.AddText("phase", PhaseName(phase_));
     if (controlPort_) {
         reply.AddNumber("controlPort", *controlPort_);
+    } else {
+        reply.AddRaw("controlPort", "null");
     }
     if (terminal_ != nullptr) {
         terminal_->AddState(reply);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/devices/IDeviceEvents.h"
 #include "core/devices/StandingDevice.h"
 
 #include <cstddef>
@@ -28,6 +29,13 @@ public:
     std::size_t Read(std::span<std::uint8_t> buffer);
     std::size_t Waiting() const;
 
+    // Who hears of what the device does, as the device behind COM `port`; none until set, and
+    // set once, before the station opens the device.
+    void SetEvents(int port, IDeviceEvents* events) {
+        port_ = port;
+        events_ = events;
+    }
+
 protected:
     // Called under the lock with each write of the station.
     virtual void Written(std::span<const std::uint8_t> bytes) = 0;
@@ -35,6 +43,8 @@ protected:
     std::size_t SendLocked(std::span<const std::uint8_t> bytes);
 
     mutable std::mutex mutex_;
+    int port_ = 0;
+    IDeviceEvents* events_ = nullptr;
 
 private:
     std::deque<std::uint8_t> waiting_;

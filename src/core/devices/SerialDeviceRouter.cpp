@@ -9,8 +9,9 @@
 namespace qx44 {
 
 SerialDeviceRouter::SerialDeviceRouter(ISerialDeviceFactory& machineDevices,
-                                       IPseudoTerminalFactory& pseudoTerminals)
-    : machineDevices_(machineDevices), pseudoTerminals_(pseudoTerminals) {}
+                                       IPseudoTerminalFactory& pseudoTerminals,
+                                       IDeviceEvents* events)
+    : machineDevices_(machineDevices), pseudoTerminals_(pseudoTerminals), events_(events) {}
 
 std::unique_ptr<ISerialDevice> SerialDeviceRouter::CreateDevice() {
     return std::make_unique<RoutingSerialDevice>(*this);
@@ -61,8 +62,11 @@ std::shared_ptr<VirtualPrinter> SerialDeviceRouter::FirstPrinter(int& port) {
 
 std::shared_ptr<StandingDevice> SerialDeviceRouter::Make(int port, SerialPortKind kind) {
     switch (kind) {
-    case SerialPortKind::Virtual:
-        return std::make_shared<VirtualSerialDevice>();
+    case SerialPortKind::Virtual: {
+        auto device = std::make_shared<VirtualSerialDevice>();
+        device->SetEvents(port, events_);
+        return device;
+    }
     case SerialPortKind::Printer: {
         const CQX44Setting settings;
         // Settings below the least bound still save one receipt.
@@ -70,7 +74,9 @@ std::shared_ptr<StandingDevice> SerialDeviceRouter::Make(int port, SerialPortKin
             .files = static_cast<std::size_t>(std::max(settings.GetPrinterDirMaxFiles(), 1)),
             .bytes = std::uint64_t{1024} *
                      static_cast<std::uint64_t>(std::max(settings.GetPrinterDirMaxKiB(), 1))};
-        return std::make_shared<VirtualPrinter>(settings.GetPrinterDir(), bound);
+        auto printer = std::make_shared<VirtualPrinter>(settings.GetPrinterDir(), bound);
+        printer->SetEvents(port, events_);
+        return printer;
     }
     case SerialPortKind::Pty:
         return pseudoTerminals_.OpenPseudoTerminal(port);

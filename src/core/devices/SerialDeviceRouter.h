@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/devices/IDeviceEvents.h"
 #include "core/devices/IPseudoTerminalFactory.h"
 #include "core/devices/StandingDevice.h"
 #include "core/devices/VirtualPrinter.h"
@@ -19,8 +20,9 @@ class SerialDeviceRouter : public ISerialDeviceFactory {
 public:
     // The devices the ports open behind this router; they hold on to their own, so the router
     // must outlive every port it made.
+    // `events` hears what the virtual devices and printers do; it must outlive the router.
     SerialDeviceRouter(ISerialDeviceFactory& machineDevices,
-                       IPseudoTerminalFactory& pseudoTerminals);
+                       IPseudoTerminalFactory& pseudoTerminals, IDeviceEvents* events = nullptr);
 
     std::unique_ptr<ISerialDevice> CreateDevice() override;
 
@@ -48,6 +50,7 @@ private:
 
     ISerialDeviceFactory& machineDevices_;
     IPseudoTerminalFactory& pseudoTerminals_;
+    IDeviceEvents* events_;
     std::mutex mutex_;
     std::map<int, std::shared_ptr<StandingDevice>> standing_;
 };

@@ -31,6 +31,9 @@ void VirtualPrinter::ReceiptCut(std::string text) {
     if (folder_) {
         folder_->Save(text);
     }
+    if (events_ != nullptr) {
+        events_->ReceiptPrinted(port_, text);
+    }
     keptBytes_ += text.size();
     receipts_.push_back(std::move(text));
     while (keptBytes_ > kMaxKeptBytes && receipts_.size() > 1) {

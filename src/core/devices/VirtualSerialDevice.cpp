@@ -7,4 +7,11 @@ VirtualSerialDevice::Record VirtualSerialDevice::WrittenSoFar() const {
     return {log_.Contents(), log_.Dropped()};
 }
 
+void VirtualSerialDevice::Written(std::span<const std::uint8_t> bytes) {
+    log_.Append(bytes);
+    if (events_ != nullptr) {
+        events_->SerialWritten(port_, bytes);
+    }
+}
+
 } // namespace qx44

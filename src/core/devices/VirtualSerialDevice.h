@@ -23,7 +23,7 @@ public:
     Record WrittenSoFar() const;
 
 private:
-    void Written(std::span<const std::uint8_t> bytes) override { log_.Append(bytes); }
+    void Written(std::span<const std::uint8_t> bytes) override;
 
     ByteLog log_{kLogBytes};
 };

@@ -17,6 +17,12 @@ public:
     // A new host was accepted; the station has already redrawn its information screen and closed
     // the player. Comes before any of the host's messages is handled.
     virtual void HostConnected(std::string_view /*peerAddress*/) {}
+    // The host's connection closed.
+    virtual void HostDisconnected() {}
+    // The program's devices: a receipt the printer behind COM `port` cut, bytes the station
+    // wrote to the virtual device behind COM `port`.
+    virtual void ReceiptPrinted(int /*port*/, std::string_view /*text*/) {}
+    virtual void SerialWritten(int /*port*/, std::string_view /*bytes*/) {}
 
     // The player covers the text screen and the status line while a list plays.
     virtual void HideTerminalScreens() {}

@@ -11,7 +11,7 @@
 namespace qx44 {
 
 Station::Station(const StationConfig& config)
-    : listener_(config.listener), hasSerialPorts_(config.serialPorts != nullptr),
+    : ui_(config.ui), listener_(config.listener), hasSerialPorts_(config.serialPorts != nullptr),
       hostPort_(config.hostPort),
       cmd_(textScreen_, statusLine_, config.host != nullptr ? *config.host : link_,
            SerialPorts(config), config.beeper),
@@ -45,7 +45,8 @@ ISerialDeviceFactory& Station::SerialPorts(const StationConfig& config) {
     if (config.pseudoTerminals == nullptr) {
         return *config.serialPorts;
     }
-    router_ = std::make_unique<SerialDeviceRouter>(*config.serialPorts, *config.pseudoTerminals);
+    router_ = std::make_unique<SerialDeviceRouter>(*config.serialPorts, *config.pseudoTerminals,
+                                                   static_cast<IDeviceEvents*>(this));
     return *router_;
 }
 
@@ -125,6 +126,23 @@ void Station::RefreshStationInfo(std::string_view host) {
     if (const auto state = stationInfo_.ShowStationInfo(host)) {
         indicators_.SetNetworkState(*state);
     }
+}
+
+void Station::SetNetworkState(int state) {
+    indicators_.SetNetworkState(state);
+    if (state == kNetworkDisconnected) {
+        listener_.HostDisconnected();
+    }
+}
+
+void Station::ReceiptPrinted(int port, std::string_view text) {
+    ui_.Post([this, port, text = std::string(text)] { listener_.ReceiptPrinted(port, text); });
+}
+
+void Station::SerialWritten(int port, std::span<const std::uint8_t> bytes) {
+    ui_.Post([this, port, bytes = std::string(bytes.begin(), bytes.end())] {
+        listener_.SerialWritten(port, bytes);
+    });
 }
 
 void Station::HostConnected(std::string_view peerAddress) {

@@ -5,6 +5,7 @@
 #include "core/control/ControlCommands.h"
 #include "core/control/IControlStation.h"
 #include "core/devices/DeviceControlCommands.h"
+#include "core/devices/IDeviceEvents.h"
 #include "core/devices/IPseudoTerminalFactory.h"
 #include "core/devices/SerialDeviceRouter.h"
 #include "core/hostlink/HostLink.h"
@@ -67,7 +68,7 @@ struct StationConfig {
 // The shell calls Listen, then AcceptHost whenever the listener is readable, OnTimer1 at each
 // send opportunity and OnTimer2 each second; the control server it runs (outside the station)
 // serves Control(). Before its views go it calls Stop.
-class Station : private IHostLinkEvents, private IScreenMouse {
+class Station : private IHostLinkEvents, private IScreenMouse, private IDeviceEvents {
 public:
     explicit Station(const StationConfig& config);
     Station(const Station&) = delete;
@@ -122,13 +123,18 @@ private:
     ISerialDeviceFactory& SerialPorts(const StationConfig& config);
     void RefreshStationInfo(std::string_view host);
 
-    void SetNetworkState(int state) override { indicators_.SetNetworkState(state); }
+    void SetNetworkState(int state) override;
     void HostConnected(std::string_view peerAddress) override;
 
     void MouseDown(int column, int row) override { cmd_.SendMouseDown(column, row); }
     void MouseUp(int column, int row) override { cmd_.SendMouseUp(column, row); }
     void MouseDoubleClick(int column, int row) override { cmd_.SendMouseDoubleClick(column, row); }
 
+    // From the device's thread: handed to the listener on the UI thread.
+    void ReceiptPrinted(int port, std::string_view text) override;
+    void SerialWritten(int port, std::span<const std::uint8_t> bytes) override;
+
+    IUiThread& ui_;
     IStationListener& listener_;
     const bool hasSerialPorts_;
     const std::optional<std::uint16_t> hostPort_;

@@ -152,6 +152,9 @@ void CQX44Flash::OpenTerminal() {
     if (const QScreen* screen = terminal_->screen()) {
         QCursor::setPos(screen->geometry().topRight());
     }
+    if (httpCommands_ != nullptr) {
+        terminal_->SetHttp(httpPort_, *httpCommands_);
+    }
     terminal_->Initialise();
     emit TerminalOpened();
 }

@@ -38,6 +38,12 @@ public:
     void SetQuickStart(bool quick) { quickStart_ = quick; }
     // The terminal's host port, instead of the settings' (--port; 0: a free one).
     void SetHostPort(std::optional<std::uint16_t> port) { hostPort_ = port; }
+    // The terminal's web server port instead of the settings' (--http), and where its API runs
+    // the control commands: the program's control port router.
+    void SetHttp(std::optional<int> port, IControlTarget& commands) {
+        httpPort_ = port;
+        httpCommands_ = &commands;
+    }
 
     // The texts as shown, by their ids; for the checks of those who look at the page.
     QString TextOf(int id) const;
@@ -74,6 +80,8 @@ private:
     std::unique_ptr<CQX44SimDlg> terminal_;
     bool quickStart_ = false;
     std::optional<std::uint16_t> hostPort_;
+    std::optional<int> httpPort_;
+    IControlTarget* httpCommands_ = nullptr;
 };
 
 } // namespace qx44

@@ -50,7 +50,8 @@ int CQX44SimApp::Run(const Options& options) {
                         options.trace != nullptr ? *options.trace : IHostTrace::None());
         boot.SetQuickStart(options.quickStart);
         boot.SetHostPort(options.hostPort);
-        control.Follow(boot, options.hostPort.has_value());
+        boot.SetHttp(options.httpPort, control.Commands());
+        control.Follow(boot, options.hostPort.has_value() || options.httpPort.has_value());
         boot.Start();
         status = QApplication::exec();
         control.Stop();

@@ -21,6 +21,8 @@ public:
         std::string settingsFile;
         // --control PORT (0: a free one), over the settings' Control/Port.
         std::optional<int> controlPort;
+        // --http PORT, over the settings' Http/Port.
+        std::optional<int> httpPort;
         // --port PORT (0: a free one), over the settings' Net/PortNum.
         std::optional<std::uint16_t> hostPort;
         // --quick-start: no boot screen.

@@ -1,5 +1,7 @@
 #include "ui/app/CQX44SimDlg.h"
 
+#include "core/common/Log.h"
+#include "core/control/ControlArguments.h"
 #include "core/settings/CQX44Setting.h"
 
 #include <QCloseEvent>
@@ -50,6 +52,7 @@ CQX44SimDlg::CQX44SimDlg(QWidget* parent, IHostTrace& trace, std::optional<std::
 }
 
 CQX44SimDlg::~CQX44SimDlg() {
+    httpServer_.reset();
     // The notifier must go before the listening socket it watches; the receive thread before
     // the views it draws on.
     acceptNotifier_.reset();
@@ -66,7 +69,38 @@ void CQX44SimDlg::Initialise() {
     timer2_.start(kTimer2Ms);
     station_.LoadSettings();
     localFolder_ = CQX44Setting().GetFolder();
+    StartHttpServer();
     setFocus();
+}
+
+void CQX44SimDlg::StartHttpServer() {
+    const CQX44Setting settings;
+    const std::string configured = settings.ReadString("Http", "Port", "");
+    if (!httpPort_ && configured.empty()) {
+        return;
+    }
+    const auto port = httpPort_ ? httpPort_ : ControlArguments::Number(configured, 0xFFFF);
+    if (!port) {
+        Log::Error(LogArea::Host, "cannot serve the web view: Http/Port=" + configured +
+                                      " is not a TCP port number");
+        return;
+    }
+    httpServer_ = std::make_unique<HttpServer>(
+        HttpServer::Station{[this](std::string_view line) {
+                                return httpCommands_ != nullptr ? httpCommands_->Run(line)
+                                                                : station_.Control().Run(line);
+                            },
+                            [this] { return controlStation_.Picture(); }},
+        settings.ReadString("Control", "Token", ""));
+    if (!httpServer_->Start(static_cast<std::uint16_t>(*port),
+                            settings.ReadString("Http", "Bind", ""))) {
+        httpServer_.reset();
+        return;
+    }
+    for (ScreenView* view : {&textView_, static_cast<ScreenView*>(&statusView_)}) {
+        connect(view, &ScreenView::Changed, httpServer_.get(),
+                [stream = &httpServer_->Stream()] { stream->ScreenChanged(); });
+    }
 }
 
 bool CQX44SimDlg::StartListening() {
@@ -111,6 +145,7 @@ void CQX44SimDlg::LayOutScreens() {
 void CQX44SimDlg::HideTerminalScreens() {
     textView_.hide();
     statusView_.hide();
+    StreamPlayer(true);
 }
 
 void CQX44SimDlg::ShowTerminalScreens() {
@@ -122,6 +157,37 @@ void CQX44SimDlg::ShowTerminalScreens() {
     station_.StatusLine().InvalidateAll();
     textView_.update();
     statusView_.update();
+    StreamPlayer(false);
+}
+
+void CQX44SimDlg::StreamPlayer(bool shown) {
+    if (httpServer_) {
+        httpServer_->Stream().PlayerChanged(shown, station_.Control().Run("player").ToLine());
+    }
+}
+
+void CQX44SimDlg::HostConnected(std::string_view peer) {
+    if (httpServer_) {
+        httpServer_->Stream().HostConnected(peer);
+    }
+}
+
+void CQX44SimDlg::HostDisconnected() {
+    if (httpServer_) {
+        httpServer_->Stream().HostDisconnected();
+    }
+}
+
+void CQX44SimDlg::ReceiptPrinted(int port, std::string_view text) {
+    if (httpServer_) {
+        httpServer_->Stream().ReceiptPrinted(port, text);
+    }
+}
+
+void CQX44SimDlg::SerialWritten(int port, std::string_view bytes) {
+    if (httpServer_) {
+        httpServer_->Stream().SerialWritten(port, bytes);
+    }
 }
 
 void CQX44SimDlg::OpenLocalBrowser() {

@@ -7,6 +7,7 @@
 #include "ui/app/QtControlStation.h"
 #include "ui/app/QtUiThread.h"
 #include "ui/app/TerminalKeyboard.h"
+#include "ui/http/HttpServer.h"
 #include "ui/media/CLocalVideoDlg.h"
 #include "ui/media/MpvEngine.h"
 #include "ui/media/PlayerWindow.h"
@@ -45,6 +46,14 @@ public:
 
     // Once the window is placed: listener, timers, start tone, information screen, settings.
     void Initialise();
+    // The web server's port instead of Http/Port's (0: a free one), and the commands its API runs;
+    // call before Initialise.
+    void SetHttp(std::optional<int> port, IControlTarget& commands) {
+        httpPort_ = port;
+        httpCommands_ = &commands;
+    }
+    // The web server, once it listens; its Port() is the one bound.
+    const HttpServer* Http() const { return httpServer_.get(); }
     // The control port's commands on this station, which the program's control port serves.
     ControlCommands& Control() { return station_.Control(); }
 
@@ -76,6 +85,9 @@ protected:
 
 private:
     bool StartListening();
+    void StartHttpServer();
+    // The web viewers hear the player come and go.
+    void StreamPlayer(bool shown);
     void PaintStatusLineNow();
     void LayOutScreens();
     void OnTimer1() { station_.OnTimer1(); }
@@ -85,6 +97,11 @@ private:
     void HideTerminalScreens() override;
     void ShowTerminalScreens() override;
     void OpenLocalBrowser() override;
+    // What the web view's live stream reports.
+    void HostConnected(std::string_view peer) override;
+    void HostDisconnected() override;
+    void ReceiptPrinted(int port, std::string_view text) override;
+    void SerialWritten(int port, std::string_view bytes) override;
     void InjectKey(const NamedKey& key, bool down) override {
         controlStation_.InjectKey(key, down);
     }
@@ -114,6 +131,10 @@ private:
     // Kept until the next one opens; it uses the station's key-state table, so it goes first.
     std::unique_ptr<CLocalVideoDlg> localBrowser_;
     QtControlStation controlStation_{*this};
+    std::optional<int> httpPort_;
+    // The program's router; the station's own table until one is given.
+    IControlTarget* httpCommands_ = nullptr;
+    std::unique_ptr<HttpServer> httpServer_;
 };
 
 } // namespace qx44

@@ -57,6 +57,8 @@ void ControlPortHost::TerminalOpened(CQX44Flash& boot, bool announce) {
     const std::string line =
         "{\"event\":\"ready\",\"hostPort\":" + std::to_string(listener.Port()) +
         ",\"controlPort\":" + (server_ ? std::to_string(server_->Port()) : "null") +
+        (terminal->Http() != nullptr ? ",\"httpPort\":" + std::to_string(terminal->Http()->Port())
+                                     : std::string()) +
         ",\"pid\":" + std::to_string(::getpid()) + "}\n";
     std::fputs(line.c_str(), stdout);
     std::fflush(stdout);

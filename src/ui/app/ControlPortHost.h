@@ -26,8 +26,10 @@ public:
 
     // False, logged, when the port is not a TCP port number or cannot be listened on.
     bool Start();
-    // `announce`: print the ready line even without a control port (--port was given).
+    // `announce`: print the ready line even without a control port (--port or --http was given).
     void Follow(CQX44Flash& boot, bool announce);
+    // The commands as the control port runs them, for the web API to run the same way.
+    IControlTarget& Commands() { return router_; }
     // Sends the last replies and lets go of the terminal; before the terminal goes.
     void Stop();
 

@@ -24,10 +24,14 @@ void QtControlStation::InjectKey(const NamedKey& key, bool down) {
 }
 
 std::string QtControlStation::SavePicture(const std::string& path) {
-    if (!window_.grab().save(QString::fromStdString(path), "PNG")) {
+    if (!Picture().save(QString::fromStdString(path), "PNG")) {
         return "cannot write " + path;
     }
     return {};
+}
+
+QImage QtControlStation::Picture() const {
+    return window_.grab().toImage();
 }
 
 void QtControlStation::EndProgram() {

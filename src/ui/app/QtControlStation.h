@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <string>
 
 class QWidget;
@@ -17,6 +18,8 @@ public:
 
     void InjectKey(const NamedKey& key, bool down);
     std::string SavePicture(const std::string& path);
+    // The same picture, in memory.
+    QImage Picture() const;
     void Shutdown() { EndProgram(); }
     // As SIGTERM does, once the reply in hand is on its way.
     static void EndProgram();

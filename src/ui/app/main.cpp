@@ -68,13 +68,18 @@ int main(int argc, char* argv[]) {
         "Serve the control port on PORT (127.0.0.1 and ::1 only; 0: a free port), open from the "
         "program's start.",
         "PORT");
+    const QCommandLineOption http(
+        "http",
+        "Serve the web view and its JSON API on PORT (127.0.0.1 and ::1 unless [Http] Bind says "
+        "otherwise; 0: a free port).",
+        "PORT");
     const QCommandLineOption port(
         "port", "Listen for hosts on PORT instead of Net/PortNum (0: a free port).", "PORT");
     const QCommandLineOption quickStart(
         "quick-start", "Open the terminal at once, without the boot screen's three seconds (for "
                        "tests: a station always shows its boot screen).");
     parser.addOptions(
-        {help, version, verbose, windowed, settings, headless, control, port, quickStart});
+        {help, version, verbose, windowed, settings, headless, control, http, port, quickStart});
     // The host developer's tools: a decoded trace of every session, and its replay.
     const QCommandLineOption trace(
         "trace", "Write a decoded trace of every host session to FILE (- for stderr).", "FILE");
@@ -151,7 +156,9 @@ int main(int argc, char* argv[]) {
     };
     std::optional<int> controlPort;
     std::optional<int> hostPort;
-    if (!portOption(control, controlPort) || !portOption(port, hostPort)) {
+    std::optional<int> httpPort;
+    if (!portOption(control, controlPort) || !portOption(port, hostPort) ||
+        !portOption(http, httpPort)) {
         return 2;
     }
     // The platform is chosen before the application exists, and it overrides the environment.
@@ -213,6 +220,7 @@ int main(int argc, char* argv[]) {
     qx44::CQX44SimApp::Options options;
     options.windowed = parser.isSet(windowed);
     options.controlPort = controlPort;
+    options.httpPort = httpPort;
     if (hostPort) {
         options.hostPort = static_cast<std::uint16_t>(*hostPort);
     }

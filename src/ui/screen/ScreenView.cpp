@@ -133,6 +133,7 @@ void ScreenView::DrawPicture(ScreenRequests::Picture& picture) {
     dirty_ -= shown;
     pictures_ += shown;
     update(shown);
+    emit Changed();
 }
 
 bool ScreenView::MayPaint() {
@@ -160,6 +161,7 @@ void ScreenView::paintEvent(QPaintEvent* event) {
         if (!unseen.isEmpty()) {
             update(unseen);
         }
+        emit Changed();
     }
     QPainter painter(this);
     painter.drawImage(event->rect(), backing_, event->rect());
@@ -178,6 +180,7 @@ void ScreenView::resizeEvent(QResizeEvent* event) {
     // A new size lays the grid out anew, which moves every cell.
     dirty_ = QRegion(backing_.rect());
     update();
+    emit Changed();
 }
 
 void ScreenView::mousePressEvent(QMouseEvent* event) {

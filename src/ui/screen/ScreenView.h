@@ -50,6 +50,10 @@ public:
     // What the window shows.
     const QImage& BackingImage() const { return backing_; }
 
+signals:
+    // The backing image changed: cells were painted, a picture drawn, or the window resized.
+    void Changed();
+
 protected:
     const CDosScreen& Screen() const { return screen_; }
     IMessageBox& Messages() const { return messages_; }
