@@ -5,6 +5,7 @@
 #include "support/Bytes.h"
 #include "support/ControlClient.h"
 #include "support/FreePort.h"
+#include "support/JsonNumber.h"
 #include "support/StationProgramHost.h"
 
 #include <QImage>
@@ -16,15 +17,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::Bytes;
-
-int NumberIn(const std::string& reply, const std::string& key) {
-    std::smatch match;
-    if (!std::regex_search(reply, match, std::regex("\"" + key + "\":(-?[0-9]+)"))) {
-        ADD_FAILURE() << key << " missing from " << reply;
-        return -1;
-    }
-    return std::stoi(match[1]);
-}
+using test::NumberIn;
 
 // A headless station with no display at all, a host and a test script on the control port: the
 // script sees what the host drew, and its keys and clicks reach the host as the real ones do.

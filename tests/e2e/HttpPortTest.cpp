@@ -2,6 +2,7 @@
 #include "core/screen/CVantor256Attr.h"
 #include "support/Bytes.h"
 #include "support/FreePort.h"
+#include "support/JsonNumber.h"
 #include "support/HttpTestClient.h"
 #include "support/StationProgramHost.h"
 
@@ -14,15 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::Bytes;
-
-int NumberIn(const std::string& reply, const std::string& key) {
-    std::smatch match;
-    if (!std::regex_search(reply, match, std::regex("\"" + key + "\":(-?[0-9]+)"))) {
-        ADD_FAILURE() << key << " missing from " << reply;
-        return -1;
-    }
-    return std::stoi(match[1]);
-}
+using test::NumberIn;
 
 // The built program's web server beside a host: the JSON API answers with the control port's
 // replies and errors, its keys, clicks and serial bytes reach the host, and its picture is the
