@@ -24,9 +24,21 @@ file(GLOB QX44_FONT_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/fonts/
      ${CMAKE_SOURCE_DIR}/resources/fonts/*.otf ${CMAKE_SOURCE_DIR}/resources/fonts/*.fon
      ${CMAKE_SOURCE_DIR}/resources/fonts/*.pcf ${CMAKE_SOURCE_DIR}/resources/fonts/*.bdf)
 install(FILES ${QX44_FONT_FILES} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/fonts/truetype/qx44sim)
+# A lab's stations as systemd services (qx44sim@NAME) and its fleet page, where this Debian
+# release keeps the units of its packages.
+find_package(PkgConfig QUIET)
+if(PkgConfig_FOUND)
+    pkg_get_variable(QX44_SYSTEMD_UNIT_DIR systemd systemdsystemunitdir)
+endif()
+if(NOT QX44_SYSTEMD_UNIT_DIR)
+    set(QX44_SYSTEMD_UNIT_DIR /lib/systemd/system)
+endif()
+install(FILES packaging/systemd/qx44sim@.service packaging/systemd/qx44sim-fleet.service
+        DESTINATION ${QX44_SYSTEMD_UNIT_DIR})
 install(FILES packaging/copyright ${QX44_CHANGELOG} docs/host-protocol.md docs/settings.md
         DESTINATION ${QX44_DOC_DIR})
-install(FILES packaging/setting.txt DESTINATION ${QX44_DOC_DIR}/examples)
+install(FILES packaging/setting.txt packaging/lab-station.txt packaging/fleet.txt
+        DESTINATION ${QX44_DOC_DIR}/examples)
 # The program's own copy, from which each user's ~/.config/qx44sim/setting.txt is made: the
 # documentation folder may be left out of an installation.
 install(FILES packaging/setting.txt DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/qx44sim)
