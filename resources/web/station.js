@@ -31,8 +31,12 @@ for (const letter of "ABCDEFGHIJKLMNOPQRSTUVWXYZ") KEY_NAMES["Key" + letter] = l
 
 function $(id) { return document.getElementById(id); }
 
+// A tile framed by a fleet page on another site gets no cookie: its address carries the token.
+const token = new URLSearchParams(location.search).get("token");
+const tokenHeaders = token ? { "X-QX44-Token": token } : {};
+
 async function getJson(path) {
-  const answer = await fetch(path, { cache: "no-store" });
+  const answer = await fetch(path, { cache: "no-store", headers: tokenHeaders });
   return answer.json();
 }
 
@@ -40,7 +44,8 @@ async function getJson(path) {
 let sending = Promise.resolve();
 function post(path, body) {
   sending = sending.then(() => fetch(path, {
-    method: "POST", headers: { "Content-Type": "application/json" }, body: JSON.stringify(body),
+    method: "POST", headers: { "Content-Type": "application/json", ...tokenHeaders },
+    body: JSON.stringify(body),
   })).catch(() => {});
   return sending;
 }
@@ -62,9 +67,11 @@ function fit() {
 // The box changes with the window and with the texts beside it.
 new ResizeObserver(fit).observe($("frame"));
 
-async function showFrame(blob) {
+async function showFrame(blob, stream) {
   const number = ++frameNumber;
   const picture = await createImageBitmap(blob);
+  // Drawn (or passed over): the station may send the next one.
+  if (stream.readyState === WebSocket.OPEN) stream.send("ack");
   if (number < shownNumber) {
     picture.close();
     return;
@@ -234,7 +241,8 @@ async function loadDevices() {
 
 function connect() {
   const scheme = location.protocol === "https:" ? "wss:" : "ws:";
-  const stream = new WebSocket(`${scheme}//${location.host}/api/stream`);
+  const query = token ? "?token=" + encodeURIComponent(token) : "";
+  const stream = new WebSocket(`${scheme}//${location.host}/api/stream${query}`);
   stream.binaryType = "blob";
   stream.onopen = () => {
     $("link").textContent = "live";
@@ -244,7 +252,7 @@ function connect() {
     if (typeof message.data === "string") {
       onEvent(JSON.parse(message.data));
     } else {
-      showFrame(message.data);
+      showFrame(message.data, stream);
     }
   };
   stream.onclose = () => {

@@ -120,9 +120,12 @@ std::optional<HttpReply> HttpServer::UpgradeRefusal(const QHttpServerRequest& re
 HttpReply HttpServer::Answer(const QHttpServerRequest& request) const {
     const QString path = request.url().path();
     const bool get = request.method() == QHttpServerRequest::Method::Get;
-    if (!access_.Admits(request.value("X-QX44-Token"), request.value("Cookie"))) {
-        // A page opened with ?token=T keeps the token in a cookie from then on.
-        if (get && access_.Matches(TokenInQuery(request.url()))) {
+    const bool tokenInAddress = get && access_.Matches(TokenInQuery(request.url()));
+    // A page opened with ?token=T keeps the token in a cookie from then on. A tile framed by a
+    // page of another site gets no cookie, so it and what it loads carry the token in the address.
+    const bool framedTile = tokenInAddress && path != "/";
+    if (!access_.Admits(request.value("X-QX44-Token"), request.value("Cookie")) && !framedTile) {
+        if (tokenInAddress) {
             return {303,
                     "text/plain",
                     {},
@@ -148,6 +151,14 @@ HttpReply HttpServer::Answer(const QHttpServerRequest& request) const {
         HttpReply refused = HttpReply::Error(405, "method not allowed on " + path.toStdString());
         refused.headers.emplace_back("Allow", "GET");
         return refused;
+    }
+    if (framedTile && path == "/tile") {
+        const QByteArray query = "?token=" + QUrl::toPercentEncoding(TokenInQuery(request.url()));
+        for (const char* asset : {"/station.css\"", "/station.js\""}) {
+            const QByteArray name(asset);
+            page->body.replace(name, name.left(name.size() - 1) + query + "\"");
+        }
+        page->headers.emplace_back("Referrer-Policy", "no-referrer");
     }
     return *page;
 }

@@ -1,10 +1,13 @@
 #include "ui/http/StreamClient.h"
 
+#include <algorithm>
+
 namespace qx44 {
 
 StreamClient::StreamClient(std::unique_ptr<QWebSocket> socket) : socket_(std::move(socket)) {
     connect(socket_.get(), &QWebSocket::disconnected, this, [this] { emit Gone(this); });
     connect(socket_.get(), &QWebSocket::bytesWritten, this, [this] { Flush(); });
+    connect(socket_.get(), &QWebSocket::textMessageReceived, this, &StreamClient::Received);
 }
 
 StreamClient::~StreamClient() {
@@ -29,12 +32,23 @@ void StreamClient::SendEvent(const QByteArray& json) {
 }
 
 void StreamClient::Flush() {
-    if (waiting_.isEmpty() || socket_->bytesToWrite() > kMaxBuffered) {
+    if (waiting_.isEmpty() || socket_->bytesToWrite() > kMaxBuffered ||
+        (acknowledges_ && unacknowledged_ >= kMaxUnacknowledged)) {
         return;
     }
     socket_->sendBinaryMessage(waiting_);
     waiting_.clear();
     ++framesSent_;
+    ++unacknowledged_;
+}
+
+void StreamClient::Received(const QString& message) {
+    if (message != "ack") {
+        return;
+    }
+    acknowledges_ = true;
+    unacknowledged_ = std::max(unacknowledged_ - 1, 0);
+    Flush();
 }
 
 } // namespace qx44

@@ -208,7 +208,8 @@ TEST_F(HttpServerTest, ConnectionsBeyondTheBoundAreRefused) {
 }
 
 // With a token every request needs it, before anything else is looked at: the header, the
-// cookie, or once the query of a page, which then sets the cookie.
+// cookie, or once the query of the station's page, which then sets the cookie; a framed tile
+// carries it in its addresses.
 TEST_F(HttpServerTest, ATokenGuardsEveryRequestAndTheStream) {
     Start("s3cret");
     for (const char* path : {"/api/screen", "/", "/nothing", "/api/nothing"}) {
@@ -224,9 +225,17 @@ TEST_F(HttpServerTest, ATokenGuardsEveryRequestAndTheStream) {
     EXPECT_EQ(Fetch("GET", "/api/screen", {}, {{"X-QX44-Token", "s3cret"}}).status, 200);
     EXPECT_EQ(Fetch("GET", "/api/screen", {}, {{"Cookie", "a=b; qx44token=s3cret"}}).status, 200);
     EXPECT_EQ(Fetch("GET", "/?token=wrong").status, 401);
-    const Answer entry = Fetch("GET", "/tile?token=s3cret");
+    // A tile framed by another site's page gets no cookie: it and its files keep the token (asked
+    // before this client holds the cookie).
+    const Answer tile = Fetch("GET", "/tile?token=s3%26cret%22");
+    EXPECT_EQ(tile.status, 401);
+    const Answer framed = Fetch("GET", "/tile?token=s3cret");
+    EXPECT_EQ(framed.status, 200);
+    EXPECT_TRUE(framed.body.contains(R"("/station.js?token=s3cret")")) << framed.body.toStdString();
+    EXPECT_EQ(Fetch("GET", "/station.css?token=s3cret").status, 200);
+    const Answer entry = Fetch("GET", "/?token=s3cret");
     EXPECT_EQ(entry.status, 303);
-    EXPECT_EQ(entry.Header("Location"), "/tile");
+    EXPECT_EQ(entry.Header("Location"), "/");
     EXPECT_TRUE(entry.Header("Set-Cookie").startsWith("qx44token=s3cret;"));
 
     auto stranger = Watch();
@@ -341,6 +350,26 @@ TEST_F(HttpServerTest, AViewerThatDoesNotReadMissesFramesInsteadOfPilingThemUp) 
         20000));
     EXPECT_GT(server_->Stream().FramesDropped(), 0);
     EXPECT_EQ(server_->Stream().Clients(), 2u);
+}
+
+// A page that answers each frame it has drawn is never sent more than two frames ahead of it,
+// however fast the screen changes; its next "ack" brings the latest picture.
+TEST_F(HttpServerTest, APageThatAcknowledgesFramesIsNeverFarBehind) {
+    Start();
+    picture_.fill(Qt::blue);
+    auto page = Watch();
+    ASSERT_TRUE(WaitUntil([&] { return page->frames.size() == 1; }));
+    page->socket->sendTextMessage("ack");
+    for (const QColor colour : {Qt::red, Qt::green, Qt::yellow, Qt::cyan, Qt::magenta}) {
+        const qint64 encoded = server_->Stream().FramesEncoded();
+        Paint(colour);
+        ASSERT_TRUE(WaitUntil([&] { return server_->Stream().FramesEncoded() > encoded; }));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return page->frames.size() >= 3; }));
+    EXPECT_EQ(page->frames.size(), 3u);
+    page->socket->sendTextMessage("ack");
+    ASSERT_TRUE(WaitUntil([&] { return page->frames.size() == 4; }));
+    EXPECT_EQ(QImage::fromData(page->frames.back(), "PNG").pixelColor(0, 0), QColor(Qt::magenta));
 }
 
 } // namespace
