@@ -120,6 +120,24 @@ class FleetPageTest(unittest.TestCase):
         self.browser.close()
         self.browser.switch_to.window(self.browser.window_handles[0])
 
+    def test_a_lab_station_with_a_token_streams_into_a_page_of_another_site(self):
+        """A page on localhost framing a station on 127.0.0.1 is another site: no cookie reaches
+        the tile, which carries its token in its addresses instead."""
+        station = fixture.Station(PROGRAM, token="lab&token%")
+        self.addCleanup(station.stop)
+        stations = Path(station.folder) / "fleet.txt"
+        stations.write_text(f"lab-1 {station.base} lab&token%\n")
+        lab = subprocess.Popen(
+            ["/usr/bin/python3", "-m", "qx44sim.fleet", "--stations", str(stations), "--json",
+             "--page", "0"], stdout=subprocess.PIPE, text=True,
+            env={**os.environ, "PYTHONPATH": str(PYTHON_FOLDER)})
+        self.addCleanup(lambda: (lab.terminate(), lab.wait(30)))
+        lines = station_lines(lab)
+        next(lines)
+        page = next(lines)
+        self.browser.get(f"http://localhost:{page['port']}/")
+        fixture.wait_for(lambda: len(self.tiles()) == 1, "the lab's tile")
+        fixture.wait_for(lambda: self.live("lab-1"), "the lab station's tile live")
 
 if __name__ == "__main__":
     if len(sys.argv) < 2:
