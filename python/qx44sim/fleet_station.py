@@ -3,9 +3,6 @@ the same folder and ports when it dies."""
 
 from __future__ import annotations
 
-import json
-import os
-import selectors
 import shutil
 import subprocess
 import threading
@@ -16,6 +13,7 @@ from typing import Any, Callable
 
 from . import settings as settings_file
 from .errors import StationError
+from .station import read_ready_line
 
 # How long a station may take to end after SIGTERM before it gets SIGKILL.
 _TERMINATE_WAIT = 10.0
@@ -101,42 +99,14 @@ class FleetStation:
         process = self._process
         assert process is not None and process.stdout is not None
         try:
-            line = self._ready_line(process)
+            ready = read_ready_line(process, self._ready_timeout, f"{self.name}: the program",
+                                    self._stderr_tail)
         finally:
             # Nothing else ever comes on stdout.
             process.stdout.close()
-        try:
-            ready = json.loads(line)
-        except json.JSONDecodeError:
-            ready = None
-        if not isinstance(ready, dict) or ready.get("event") != "ready":
-            raise StationError(f"{self.name}: the program wrote {line[:200]!r} instead of its "
-                               f"ready line{self._stderr_tail()}")
         self.ports = Ports(int(ready["hostPort"]), int(ready["controlPort"]),
                            int(ready.get("httpPort") or 0))
         self.pid = int(ready.get("pid", process.pid))
-
-    def _ready_line(self, process: subprocess.Popen[bytes]) -> bytes:
-        assert process.stdout is not None
-        descriptor = process.stdout.fileno()
-        deadline = time.monotonic() + self._ready_timeout
-        received = b""
-        with selectors.DefaultSelector() as selector:
-            selector.register(descriptor, selectors.EVENT_READ)
-            while b"\n" not in received:
-                left = deadline - time.monotonic()
-                if left <= 0:
-                    raise StationError(f"{self.name}: no ready line within "
-                                       f"{self._ready_timeout:g} s{self._stderr_tail()}")
-                if not selector.select(left):
-                    continue
-                chunk = os.read(descriptor, 4096)
-                if not chunk:
-                    raise StationError(f"{self.name}: the program ended with status "
-                                       f"{process.wait()} before it was ready"
-                                       f"{self._stderr_tail()}")
-                received += chunk
-        return received.split(b"\n", 1)[0]
 
     def _stderr_tail(self) -> str:
         try:

@@ -14,7 +14,7 @@ import time
 import weakref
 from pathlib import Path
 from types import TracebackType
-from typing import Any, Sequence
+from typing import Any, Callable, Sequence
 
 from . import settings as settings_file
 from .control import Control
@@ -61,6 +61,45 @@ def _stop(process: subprocess.Popen[bytes], folder: Path | None) -> None:
         process.stdout.close()
     if folder is not None:
         shutil.rmtree(folder, ignore_errors=True)
+
+
+def read_ready_line(process: subprocess.Popen[bytes], timeout: float, who: str,
+                    stderr_tail: Callable[[], str]) -> dict[str, Any]:
+    """The program's ready line from its stdout, within `timeout` seconds. Raises StationError,
+    naming `who` and ending with `stderr_tail()`, when the program ends first, writes something
+    else, or is not ready in time."""
+    assert process.stdout is not None
+    descriptor = process.stdout.fileno()
+    os.set_blocking(descriptor, False)
+    deadline = time.monotonic() + timeout
+    received = b""
+    with selectors.DefaultSelector() as selector:
+        selector.register(descriptor, selectors.EVENT_READ)
+        while b"\n" not in received:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise StationError(f"{who} wrote no ready line within {timeout:g} s"
+                                   f"{stderr_tail()}")
+            if not selector.select(left):
+                continue
+            chunk = os.read(descriptor, 4096)
+            if not chunk:
+                try:
+                    status: int | str = process.wait(_TERMINATE_WAIT)
+                except subprocess.TimeoutExpired:
+                    status = "unknown (it closed stdout but still runs)"
+                raise StationError(f"{who} ended with status {status} before it was ready"
+                                   f"{stderr_tail()}")
+            received += chunk
+    line = received.split(b"\n", 1)[0]
+    try:
+        ready = json.loads(line)
+    except json.JSONDecodeError:
+        ready = None
+    if not isinstance(ready, dict) or ready.get("event") != "ready":
+        raise StationError(f"{who} wrote {line[:200]!r} on stdout instead of its ready line"
+                           f"{stderr_tail()}")
+    return ready
 
 
 class Station:
@@ -151,41 +190,7 @@ class Station:
 
     def _read_ready(self, timeout: float) -> dict[str, Any]:
         """The ready line from stdout, within `timeout` seconds."""
-        assert self._process.stdout is not None
-        descriptor = self._process.stdout.fileno()
-        os.set_blocking(descriptor, False)
-        deadline = time.monotonic() + timeout
-        received = b""
-        with selectors.DefaultSelector() as selector:
-            selector.register(descriptor, selectors.EVENT_READ)
-            while b"\n" not in received:
-                left = deadline - time.monotonic()
-                if left <= 0:
-                    raise StationError(f"{self.program} wrote no ready line within {timeout:g} s"
-                                       f"{self._stderr_tail()}")
-                if not selector.select(left):
-                    continue
-                chunk = os.read(descriptor, 4096)
-                if not chunk:
-                    status = self._ended_status()
-                    raise StationError(f"{self.program} ended with status {status} before it "
-                                       f"was ready{self._stderr_tail()}")
-                received += chunk
-        line = received.split(b"\n", 1)[0]
-        try:
-            ready = json.loads(line)
-        except json.JSONDecodeError:
-            ready = None
-        if not isinstance(ready, dict) or ready.get("event") != "ready":
-            raise StationError(f"{self.program} wrote {line[:200]!r} on stdout instead of its "
-                               f"ready line{self._stderr_tail()}")
-        return ready
-
-    def _ended_status(self) -> int | str:
-        try:
-            return self._process.wait(_TERMINATE_WAIT)
-        except subprocess.TimeoutExpired:
-            return "unknown (it closed stdout but still runs)"
+        return read_ready_line(self._process, timeout, str(self.program), self._stderr_tail)
 
     # What a test uses
 
