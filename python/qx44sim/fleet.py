@@ -185,9 +185,10 @@ class Fleet:
         program = find_program(arguments.program)
         if arguments.folder is not None:
             arguments.folder.mkdir(parents=True, exist_ok=True)
-            self._root = arguments.folder.absolute()
+            root = arguments.folder.absolute()
         else:
-            self._root = Path(tempfile.mkdtemp(prefix="qx44-fleet."))
+            root = Path(tempfile.mkdtemp(prefix="qx44-fleet."))
+        self._root = root
         overrides: dict[str, dict[str, Any]] = {}
         for section, key, value in arguments.settings:
             overrides.setdefault(section, {})[key] = value
@@ -205,7 +206,7 @@ class Fleet:
             settings = settings_file.merge(
                 settings_file.merge({"Main": {"Beeping": 0}}, fixed), overrides)
             self._stations.append(FleetStation(
-                f"station-{i + 1}", self._root / f"station-{i + 1}", program, ports, settings,
+                f"station-{i + 1}", root / f"station-{i + 1}", program, ports, settings,
                 extra, arguments.ready_timeout, self._restarted))
         for station in self._stations:
             station.start()
