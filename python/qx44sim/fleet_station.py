@@ -13,7 +13,7 @@ from typing import Any, Callable
 
 from . import settings as settings_file
 from .errors import StationError
-from .station import read_ready_line
+from .station import end_process, read_ready_line
 
 # How long a station may take to end after SIGTERM before it gets SIGKILL.
 _TERMINATE_WAIT = 10.0
@@ -159,12 +159,5 @@ class FleetStation:
     def _end_process(self) -> None:
         """SIGTERM, then SIGKILL when the program does not end in time."""
         process = self._process
-        if process is None:
-            return
-        if process.poll() is None:
-            process.terminate()
-        try:
-            process.wait(_TERMINATE_WAIT)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
+        if process is not None:
+            end_process(process, _TERMINATE_WAIT)

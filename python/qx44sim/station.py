@@ -47,16 +47,21 @@ def find_program(program: str | os.PathLike[str] | None = None) -> Path:
     return Path(found)
 
 
-def _stop(process: subprocess.Popen[bytes], folder: Path | None) -> None:
-    """Ends the program (SIGTERM, then SIGKILL) and removes its folder: the last resort when a
-    Station is never closed."""
+def end_process(process: subprocess.Popen[Any], wait: float) -> None:
+    """SIGTERM, then SIGKILL when the program has not ended within `wait` seconds."""
     if process.poll() is None:
         process.terminate()
-        try:
-            process.wait(_TERMINATE_WAIT)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
+    try:
+        process.wait(wait)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
+def _stop(process: subprocess.Popen[bytes], folder: Path | None) -> None:
+    """Ends the program and removes its folder: the last resort when a Station is never
+    closed."""
+    end_process(process, _TERMINATE_WAIT)
     if process.stdout is not None:
         process.stdout.close()
     if folder is not None:

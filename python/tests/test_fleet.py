@@ -21,6 +21,7 @@ from typing import Any, Callable
 import pytest
 
 from qx44sim import Control
+from qx44sim.station import end_process
 
 PYTHON_FOLDER = Path(__file__).resolve().parents[1]
 DEADLINE = 60.0
@@ -88,13 +89,7 @@ def start_fleet(program: Path, *args: str, cwd: Path | None = None) -> subproces
 
 
 def stop(fleet: subprocess.Popen[str]) -> None:
-    if fleet.poll() is None:
-        fleet.terminate()
-        try:
-            fleet.wait(DEADLINE)
-        except subprocess.TimeoutExpired:
-            fleet.kill()
-            fleet.wait()
+    end_process(fleet, DEADLINE)
 
 
 def get(url: str) -> Any:

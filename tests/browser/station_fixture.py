@@ -85,6 +85,16 @@ class Host:
         self.sock.close()
 
 
+def end(process, seconds):
+    """SIGTERM, then SIGKILL when the process has not ended within `seconds`."""
+    process.terminate()
+    try:
+        process.wait(seconds)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
 class Station:
     """The built program, headless, with --http on a free port and a receipt printer on COM3."""
 
@@ -124,12 +134,7 @@ class Station:
             return json.loads(answer.read())
 
     def stop(self):
-        self.process.terminate()
-        try:
-            self.process.wait(20)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
+        end(self.process, 20)
         shutil.rmtree(self.folder, ignore_errors=True)
 
 

@@ -39,21 +39,12 @@ class FleetPageTest(unittest.TestCase):
              "--quick-start", "--json", "--page", "0", "--program", PROGRAM],
             stdout=subprocess.PIPE, text=True,
             env={**os.environ, "PYTHONPATH": str(PYTHON_FOLDER)})
-        cls.addClassCleanup(cls.stop_fleet)
+        cls.addClassCleanup(fixture.end, cls.fleet, 60)
         cls.lines = station_lines(cls.fleet)
         cls.stations = [next(cls.lines) for _ in range(COUNT)]
         cls.page = next(cls.lines)["url"]
         cls.browser = fixture.start_browser()
         cls.addClassCleanup(cls.browser.quit)
-
-    @classmethod
-    def stop_fleet(cls):
-        cls.fleet.terminate()
-        try:
-            cls.fleet.wait(60)
-        except subprocess.TimeoutExpired:
-            cls.fleet.kill()
-            cls.fleet.wait()
 
     def tiles(self):
         return self.browser.find_elements("css selector", "article.tile")
@@ -131,7 +122,7 @@ class FleetPageTest(unittest.TestCase):
             ["/usr/bin/python3", "-m", "qx44sim.fleet", "--stations", str(stations), "--json",
              "--page", "0"], stdout=subprocess.PIPE, text=True,
             env={**os.environ, "PYTHONPATH": str(PYTHON_FOLDER)})
-        self.addCleanup(lambda: (lab.terminate(), lab.wait(30)))
+        self.addCleanup(fixture.end, lab, 30)
         lines = station_lines(lab)
         next(lines)
         page = next(lines)
