@@ -1,6 +1,7 @@
 #include "core/control/ControlServer.h"
 
 #include "core/common/Log.h"
+#include "core/common/SecretText.h"
 #include "core/control/ControlArguments.h"
 
 #include <algorithm>
@@ -317,7 +318,7 @@ void ControlServer::HandleLines(Client& client) {
 void ControlServer::HandleLine(Client& client, std::string_view line) {
     const auto [command, arguments] = ControlArguments::SplitCommand(line);
     if (!client.authorised) {
-        if (command != "auth" || arguments != token_) {
+        if (command != "auth" || !SecretText::Matches(arguments, token_)) {
             Reply(client, ControlReply::Error("auth TOKEN must come first"));
             client.closeWhenSent = true;
             client.input.clear();

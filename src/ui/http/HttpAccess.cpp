@@ -1,19 +1,13 @@
 #include "ui/http/HttpAccess.h"
 
+#include "core/common/SecretText.h"
+
 #include <QList>
 
 namespace qx44 {
 
 bool HttpAccess::Matches(const QByteArray& offered) const {
-    if (static_cast<std::size_t>(offered.size()) != token_.size()) {
-        return false;
-    }
-    // Every byte is compared, so the time taken tells nothing of where a guess went wrong.
-    unsigned char difference = 0;
-    for (std::size_t i = 0; i < token_.size(); ++i) {
-        difference |= static_cast<unsigned char>(offered[static_cast<qsizetype>(i)] ^ token_[i]);
-    }
-    return difference == 0;
+    return SecretText::Matches(std::string_view(offered.constData(), offered.size()), token_);
 }
 
 bool HttpAccess::Admits(const QByteArray& header, const QByteArray& cookies) const {
