@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace qx44 {
@@ -29,6 +30,10 @@ public:
     // On every local address unless one is given; false, logged, when the port cannot be had.
     bool StartListening(std::uint16_t port, in_addr address = {});
     const CTCPIPListen& Listener() const { return listener_; }
+    // The port hosts connect to, once listening.
+    std::optional<std::uint16_t> ListeningPort() const {
+        return listener_.IsListening() ? std::optional(listener_.Port()) : std::nullopt;
+    }
 
     // The listener reports a pending host. Every host pending is accepted; the last one stays.
     void AcceptHost();

@@ -171,8 +171,7 @@ HostLinkState Station::ControlView::HostState() const {
 }
 
 std::optional<int> Station::ControlView::HostPort() const {
-    const CTCPIPListen& listener = station_.link_.Listener();
-    return listener.IsListening() ? std::optional<int>(listener.Port()) : std::nullopt;
+    return station_.link_.ListeningPort();
 }
 
 PlayerState Station::ControlView::Player() const {

@@ -50,12 +50,12 @@ void ControlPortHost::TerminalOpened(CQX44Flash& boot, bool announce) {
     CQX44SimDlg* terminal = boot.Terminal();
     router_.SetTerminal(&terminal->Control());
     router_.SetPhase(ControlRouter::Phase::Terminal);
-    const CTCPIPListen& listener = terminal->Link().Listener();
-    if (!listener.IsListening() || (!server_ && !announce)) {
+    const auto hostPort = terminal->Link().ListeningPort();
+    if (!hostPort || (!server_ && !announce)) {
         return;
     }
     const std::string line =
-        "{\"event\":\"ready\",\"hostPort\":" + std::to_string(listener.Port()) +
+        "{\"event\":\"ready\",\"hostPort\":" + std::to_string(*hostPort) +
         ",\"controlPort\":" + (server_ ? std::to_string(server_->Port()) : "null") +
         (terminal->Http() != nullptr ? ",\"httpPort\":" + std::to_string(terminal->Http()->Port())
                                      : std::string()) +
